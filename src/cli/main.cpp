@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// kestrel-vanta-cli: the headless face of the tuner, for scripts and shops.
+// Exit status: 0 success, 1 failure, 2 bad usage.
+#include "cli/subcommands.h"
+
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Subcommand {
+    int (*run)(const std::vector<std::string>& args);
+    const char* usage;
+};
+
+const std::map<std::string, Subcommand>& subcommands() {
+    static const std::map<std::string, Subcommand> table = {
+        // One line per subcommand; see subcommands.h.
+    };
+    return table;
+}
+
+int usage() {
+    std::cerr << "usage: kestrel-vanta-cli <command> [options]\n";
+    for (const auto& [name, sub] : subcommands()) std::cerr << "  " << sub.usage << "\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage();
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        usage();
+        return 0;
+    }
+    const auto it = subcommands().find(name);
+    if (it == subcommands().end()) {
+        std::cerr << "kestrel-vanta-cli: unknown command '" << name << "'\n";
+        return usage();
+    }
+    std::vector<std::string> args(argv + 2, argv + argc);
+    try {
+        return it->second.run(args);
+    } catch (const kv::cli::UsageError& e) {
+        std::cerr << "kestrel-vanta-cli " << name << ": " << e.what() << "\n"
+                  << "usage: " << it->second.usage << "\n";
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "kestrel-vanta-cli " << name << ": " << e.what() << "\n";
+        return 1;
+    }
+}

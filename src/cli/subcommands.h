@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kv::cli {
+
+// Thrown for bad arguments: the companion prints the usage and exits with 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Each returns the exit status (0 success, 1 failure); messages go to standard error.
+// Declared here as the subcommands arrive, each in a file of its own.
+
+} // namespace kv::cli

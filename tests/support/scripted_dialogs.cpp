@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace kv::test {
+namespace {
+const char* kindName(PromptKind k) {
+    switch (k) {
+    case PromptKind::Message: return "message";
+    case PromptKind::Input: return "input box";
+    case PromptKind::OpenFile: return "open dialog";
+    case PromptKind::SaveFile: return "save dialog";
+    }
+    return "?";
+}
+} // namespace
+
+ScriptedDialogs& ScriptedDialogs::expectMessage(std::string text, Button answer) {
+    m_script.push_back({PromptKind::Message, std::move(text), answer, std::nullopt, false});
+    return *this;
+}
+ScriptedDialogs& ScriptedDialogs::expectError(std::string description, Button answer) {
+    m_script.push_back({PromptKind::Message, std::move(description), answer, std::nullopt, true});
+    return *this;
+}
+ScriptedDialogs& ScriptedDialogs::expectInput(std::string prompt,
+                                              std::optional<std::string> answer) {
+    m_script.push_back({PromptKind::Input, std::move(prompt), Button::OK, std::move(answer)});
+    return *this;
+}
+ScriptedDialogs& ScriptedDialogs::expectOpenFile(std::string path) {
+    m_script.push_back({PromptKind::OpenFile, {}, Button::OK, std::move(path)});
+    return *this;
+}
+ScriptedDialogs& ScriptedDialogs::expectSaveFile(std::string path) {
+    m_script.push_back({PromptKind::SaveFile, {}, Button::OK, std::move(path)});
+    return *this;
+}
+
+ScriptedDialogs::Step ScriptedDialogs::next(PromptKind kind, const std::string& text) {
+    if (m_script.empty()) {
+        ADD_FAILURE() << "unexpected " << kindName(kind) << ": \"" << text << "\"";
+        return {kind, {}, Button::Cancel, std::nullopt};
+    }
+    Step s = m_script.front();
+    m_script.pop_front();
+    if (s.kind != kind) {
+        ADD_FAILURE() << "expected " << kindName(s.kind) << " \"" << s.text << "\", got "
+                      << kindName(kind) << " \"" << text << "\"";
+    } else if (!s.text.empty() && s.text != text) {
+        ADD_FAILURE() << "expected " << kindName(kind) << " \"" << s.text << "\", got \"" << text
+                      << "\"";
+    }
+    return s;
+}
+
+Button ScriptedDialogs::message(const std::string& text, const std::string& title,
+                                Buttons buttons, Icon icon) {
+    m_prompts.push_back({PromptKind::Message, text, title, buttons, icon, {}});
+    const Step s = next(PromptKind::Message, text);
+    if (s.errorPrompt && (title != "Error" || buttons != Buttons::AbortRetryIgnore))
+        ADD_FAILURE() << "expected the error prompt for \"" << text << "\"";
+    return s.button;
+}
+
+std::optional<std::string> ScriptedDialogs::input(const std::string& prompt,
+                                                  const std::string& title,
+                                                  const std::string& defaultAnswer) {
+    m_prompts.push_back({PromptKind::Input, prompt, title, Buttons::OKCancel, Icon::None,
+                         defaultAnswer});
+    return next(PromptKind::Input, prompt).answer;
+}
+
+std::string ScriptedDialogs::openFile(const std::string& title, const std::string& filter) {
+    m_prompts.push_back({PromptKind::OpenFile, title, title, Buttons::OKCancel, Icon::None, filter});
+    return next(PromptKind::OpenFile, {}).answer.value_or("");
+}
+
+std::string ScriptedDialogs::saveFile(const std::string& title, const std::string& filter) {
+    m_prompts.push_back({PromptKind::SaveFile, title, title, Buttons::OKCancel, Icon::None, filter});
+    return next(PromptKind::SaveFile, {}).answer.value_or("");
+}
+
+std::vector<std::string> ScriptedDialogs::messages() const {
+    std::vector<std::string> out;
+    for (const auto& p : m_prompts)
+        if (p.kind == PromptKind::Message) out.push_back(p.text);
+    return out;
+}
+
+void ScriptedDialogs::clear() {
+    m_script.clear();
+    m_prompts.clear();
+}
+
+} // namespace kv::test

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace kv::test {
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    [[nodiscard]] const std::filesystem::path& path() const { return m_path; }
+    [[nodiscard]] std::string file(const std::string& name) const { return (m_path / name).string(); }
+    // Copies companion files from the source data folder into this folder.
+    void copyData(std::initializer_list<const char*> names) const;
+    void copyAllData() const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+[[nodiscard]] std::string readAll(const std::string& path);
+void writeAll(const std::string& path, const std::string& bytes);
+
+} // namespace kv::test
