@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/qt_dialogs.h"
+#include "app/ui/qt_dialogs.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
