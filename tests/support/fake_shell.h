@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/shell.h"
+#include "support/scripted_dialogs.h"
+
+#include <filesystem>
+#include <string>
+
+namespace kv::test {
+
+// A shell without a window, for commands tested as plain logic. Counts what the
+// commands asked of the window so tests can check it.
+class FakeShell : public Shell {
+public:
+    explicit FakeShell(std::string folder = KV_DATA_DIR) : m_folder(std::move(folder)) {
+        m_caption = m_state.BaseCaption;
+    }
+
+    ProgramState& state() override { return m_state; }
+    Dialogs& dialogs() override { return m_dialogs; }
+    ScriptedDialogs& script() { return m_dialogs; }
+    std::string companionPath(const std::string& name) const override {
+        return (std::filesystem::path(m_folder) / name).string();
+    }
+    bool tableShown() const override { return m_shown; }
+    void setTableShown(bool shown) override { m_shown = shown; }
+    std::string caption() const override { return m_caption; }
+    void setCaption(const std::string& c) override { m_caption = c; }
+    void processEvents() override { ++eventsProcessed; }
+    bool loadChartTemplate() override {
+        std::error_code ec;
+        return std::filesystem::is_regular_file(companionPath("Vanta_Chart.oc2"), ec);
+    }
+    void liveTableChanged() override { ++liveChanges; }
+    void hideValueLabel() override { ++labelHides; }
+    void resizeLayout() override { ++resizes; }
+    void applyInteraction(const std::string& type) override { interaction = type; }
+
+    int eventsProcessed = 0;
+    int liveChanges = 0;
+    int labelHides = 0;
+    int resizes = 0;
+    std::string interaction;
+
+private:
+    std::string m_folder;
+    ProgramState m_state;
+    ScriptedDialogs m_dialogs;
+    bool m_shown = false;
+    std::string m_caption;
+};
+
+} // namespace kv::test
