@@ -1,7 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <QApplication>
+#include "app/branding.h"
+#include "app/ui/main_window.h"
+#include "app/ui/qt_dialogs.h"
+#include "app/ui/splash_window.h"
 
+#include <QApplication>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// Start-up measurement for the bench: prints when the main window is shown, with the
+// peak memory, and quits.
+void reportStartupAndQuit() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    std::string peak = "?";
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) peak = line.substr(6);
+    std::printf("shown_epoch_ns=%lld peak=%s\n",
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+                peak.c_str());
+    std::fflush(stdout);
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+} // namespace
+
+// Main: the splash first, modally, then the main window until it is unloaded.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    const QString folder = QCoreApplication::applicationDirPath();
+    kv::Branding branding;
+    {
+        kv::QtDialogs dialogs(nullptr);
+        kv::SplashWindow splash(folder, dialogs, branding);
+        splash.exec();
+    }
+    kv::MainWindow window(branding);
+    window.show();
+    if (qEnvironmentVariableIsSet("KV_STARTUP_PROBE"))
+        QTimer::singleShot(0, &window, reportStartupAndQuit);
+    return app.exec();
 }

@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ui/main_window.h"
+
+#include "app/close_table.h"
+#include "app/step_runner.h"
+#include "app/ui/help_viewer.h"
+#include "app/ui/qt_dialogs.h"
+#include "app/window_layout.h"
+#include "files/save_table.h"
+#include "table/ui/grid_view.h"
+#include "table/ui/table_model.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QScreen>
+
+namespace kv {
+
+MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolder,
+                       QWidget* parent)
+    : QMainWindow(parent), m_branding(std::move(branding)),
+      m_folder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                       : std::move(programFolder)) {
+    setObjectName(QStringLiteral("frmKestrel_Main"));
+    setWindowTitle(QStringLiteral("Kestrel Vanta Version 8.1"));
+    if (!dialogs) {
+        m_ownDialogs = std::make_unique<QtDialogs>(this);
+        dialogs = m_ownDialogs.get();
+    }
+    m_dialogs = dialogs;
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralArea"));
+    setCentralWidget(central);
+    m_chart = new QWidget(central);
+    m_chart->setObjectName(QStringLiteral("Chart2D1"));
+    m_model = new TableModel(m_state, this);
+    m_grid = new GridView(m_model, central);
+    buildMenus();
+    resize(900, 640);
+
+    // Escape reaches the window whatever has the focus, and is not taken from it.
+    qApp->installEventFilter(this);
+    Form_Load();
+}
+
+MainWindow::~MainWindow() {
+    if (qApp) qApp->removeEventFilter(this);
+}
+
+QAction* MainWindow::addItem(QMenu* menu, const char* caption, const char* name) {
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    addItem(file, "&New Table", "mnuNewTable");
+    addItem(file, "&Open Table", "mnuOpenTable");
+    QAction* close = addItem(file, "&Close Table", "mnuCloseTable");
+    file->addSeparator()->setObjectName(QStringLiteral("mnuSep1"));
+    addItem(file, "&Save Table", "mnuSaveTable");
+    file->addSeparator()->setObjectName(QStringLiteral("mnuSep2"));
+    addItem(file, "&Print Table", "mnuPrintTable");
+    addItem(file, "Print Set&up...", "mnuPrintSetup");
+    file->addSeparator()->setObjectName(QStringLiteral("mnuSep3"));
+    QAction* exit = addItem(file, "E&xit", "mnuExit");
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    addItem(edit, "Edit &Module Parameters", "mnuEditModParams");
+
+    QMenu* comm = menuBar()->addMenu(QStringLiteral("&Communications"));
+    comm->setObjectName(QStringLiteral("mnuComm"));
+    addItem(comm, "&Download From EEPROM", "mnuDownload");
+    addItem(comm, "&Upload To EEPROM", "mnuUpload");
+    addItem(comm, "&Port Setup", "mnuPortSetup");
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    QAction* contents = addItem(help, "&Contents", "mnuHelpContents");
+    QAction* about = addItem(help, "&About...", "mnuAbout");
+
+    // The grid's pop-up menu belongs to the window but never shows in the menu bar.
+    m_popup = new QMenu(QStringLiteral("PopUp Edit"), this);
+    m_popup->setObjectName(QStringLiteral("mnuPopUpEdit"));
+    addItem(m_popup, "Copy", "mnuPopUpCopy");
+    addItem(m_popup, "Paste", "mnuPopUpPaste");
+    addItem(m_popup, "Modify", "mnuPopUpModify");
+
+    connect(close, &QAction::triggered, this, &MainWindow::mnuCloseTable_Click);
+    connect(exit, &QAction::triggered, this, &MainWindow::mnuExit_Click);
+    connect(contents, &QAction::triggered, this, &MainWindow::mnuHelpContents_Click);
+    connect(about, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
+}
+
+QAction* MainWindow::action(const char* name) const {
+    return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+void MainWindow::Form_Load() {
+    StepRunner steps(*m_dialogs);
+    if (!steps.run([&] {
+            QCoreApplication::setApplicationName(QStringLiteral("Kestrel_Vanta_Main"));
+            QDir::setCurrent(m_folder);
+            m_state.AbortRequested = false;
+        }))
+        return;
+    if (!steps.run([&] {
+            if (!loadChartTemplate())
+                m_dialogs->message("Chart template file Vanta_Chart.oc2 not found.", "Form Load",
+                                   Buttons::OK, Icon::Exclamation);
+            hideValueLabel();
+        }))
+        return;
+    if (!steps.run([&] {
+            m_state.AdvanceTable.fill(0);
+            m_state.ExMaxTable.fill(0);
+            m_state.live.writeHeadings();
+            m_model->storeChanged();
+            m_grid->setCurrentCell(0, 0);
+        }))
+        return;
+    if (!steps.run([&] {
+            m_state.BaseCaption = windowTitle().toStdString();
+            setCaption(m_branding.shortName() + " " + m_state.BaseCaption);
+        }))
+        return;
+    if (!steps.run([&] {
+            m_state.resetToStart();
+            action("mnuPopUpPaste")->setEnabled(false);
+        }))
+        return;
+    steps.run([&] {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect avail = screen->geometry();
+            move(avail.x() + (avail.width() - width()) / 2,
+                 avail.y() + (avail.height() - height()) / 2);
+        }
+    });
+    setTableShown(false);
+}
+
+std::string MainWindow::companionPath(const std::string& name) const {
+    return QFile::encodeName(m_folder + QLatin1Char('/') + QString::fromLocal8Bit(name))
+        .toStdString();
+}
+
+void MainWindow::setTableShown(bool shown) {
+    m_tableShown = shown;
+    m_chart->setVisible(shown);
+    m_grid->setVisible(shown);
+    if (shown) m_grid->setCurrentCell(0, 0);
+}
+
+std::string MainWindow::caption() const { return windowTitle().toLocal8Bit().toStdString(); }
+
+void MainWindow::setCaption(const std::string& caption) {
+    setWindowTitle(QString::fromLocal8Bit(caption));
+}
+
+void MainWindow::processEvents() { QCoreApplication::processEvents(); }
+
+bool MainWindow::loadChartTemplate() {
+    return QFileInfo(QString::fromLocal8Bit(companionPath("Vanta_Chart.oc2"))).isFile();
+}
+
+void MainWindow::liveTableChanged() { m_model->storeChanged(); }
+
+void MainWindow::hideValueLabel() {}
+
+double MainWindow::twipsPerPixelX() const { return twipsPerPixel(logicalDpiX()); }
+double MainWindow::twipsPerPixelY() const { return twipsPerPixel(logicalDpiY()); }
+
+void MainWindow::resizeLayout() {
+    runStep(*m_dialogs, [&] {
+        const double tx = twipsPerPixelX(), ty = twipsPerPixelY();
+        const QSize outer = frameGeometry().size();
+        const WindowLayout l = layoutFor(outer.width() * tx, outer.height() * ty);
+        auto px = [](int twips, double tpp) { return static_cast<int>(twips / tpp); };
+        m_chart->setGeometry(px(l.chart.left, tx), px(l.chart.top, ty), px(l.chart.width, tx),
+                             px(l.chart.height, ty));
+        m_grid->setGeometry(px(l.grid.left, tx), px(l.grid.top, ty), px(l.grid.width, tx),
+                            px(l.grid.height, ty));
+        m_grid->fitCells(tx, ty);
+    });
+}
+
+void MainWindow::applyInteraction(const std::string& tableType) {
+    m_model->setEditable(tableType == "RACE");
+}
+
+void MainWindow::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    resizeLayout();
+}
+
+void MainWindow::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+}
+
+void MainWindow::mnuCloseTable_Click() {
+    runStep(*m_dialogs, [&] { CloseTable(*this); });
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+    bool keep = false;
+    if (m_tableShown)
+        keep = !offerToSave(*this, "Save advance table before exiting?", "Exit Program");
+    if (keep) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+    // Unload every other window, the most recently made first.
+    const auto windows = QApplication::topLevelWidgets();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (*it != this && (*it)->isVisible()) (*it)->close();
+}
+
+void MainWindow::mnuHelpContents_Click() {
+    const QString path = m_folder + QStringLiteral("/Kestrel_Vanta_Help.html");
+    if (!QFileInfo(path).isFile()) {
+        m_dialogs->message("Help file " + path.toStdString() + " not found.", "Help", Buttons::OK,
+                           Icon::Exclamation);
+        return;
+    }
+    if (!m_help) m_help = new HelpViewer(this);
+    m_help->showContents(path);
+}
+
+void MainWindow::mnuAbout_Click() {
+    m_dialogs->message(aboutText(m_branding), "About", Buttons::OK, Icon::Information);
+}
+
+void MainWindow::escapePressed() {
+    m_state.AbortRequested = true;
+    hideValueLabel();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this && !static_cast<QKeyEvent*>(e)->isAutoRepeat())
+            escapePressed();
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+} // namespace kv

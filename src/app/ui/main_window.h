@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/branding.h"
+#include "app/shell.h"
+#include "table/program_state.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <memory>
+
+class QMenu;
+
+namespace kv {
+
+class GridView;
+class TableModel;
+class HelpViewer;
+
+// The program's one long-lived window: menus, the chart over the grid, the port and
+// progress frames. It is a switchboard: each command lives with its subsystem and
+// runs against the Shell this window provides.
+class MainWindow : public QMainWindow, public Shell {
+    Q_OBJECT
+public:
+    // `dialogs` null: real dialogs. `programFolder` empty: the executable's folder.
+    MainWindow(Branding branding, Dialogs* dialogs = nullptr, QString programFolder = {},
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Shell
+    ProgramState& state() override { return m_state; }
+    Dialogs& dialogs() override { return *m_dialogs; }
+    std::string companionPath(const std::string& name) const override;
+    bool tableShown() const override { return m_tableShown; }
+    void setTableShown(bool shown) override;
+    std::string caption() const override;
+    void setCaption(const std::string& caption) override;
+    void processEvents() override;
+    bool loadChartTemplate() override;
+    void liveTableChanged() override;
+    void hideValueLabel() override;
+    void resizeLayout() override;
+    void applyInteraction(const std::string& tableType) override;
+
+    [[nodiscard]] QAction* action(const char* name) const;
+    [[nodiscard]] QMenu* popupMenu() const { return m_popup; }
+    [[nodiscard]] GridView* grid() const { return m_grid; }
+    [[nodiscard]] QWidget* chart() const { return m_chart; }
+    [[nodiscard]] const Branding& branding() const { return m_branding; }
+    [[nodiscard]] double twipsPerPixelX() const;
+    [[nodiscard]] double twipsPerPixelY() const;
+
+    // Menu commands.
+    void mnuCloseTable_Click();
+    void mnuExit_Click() { close(); }
+    void mnuHelpContents_Click();
+    void mnuAbout_Click();
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildMenus();
+    QAction* addItem(QMenu* menu, const char* caption, const char* name);
+    void Form_Load();
+    void escapePressed();
+
+    ProgramState m_state;
+    Branding m_branding;
+    QString m_folder;
+    std::unique_ptr<Dialogs> m_ownDialogs;
+    Dialogs* m_dialogs;
+
+    TableModel* m_model = nullptr;
+    GridView* m_grid = nullptr;
+    QWidget* m_chart = nullptr;
+    QMenu* m_popup = nullptr;
+    HelpViewer* m_help = nullptr;
+    bool m_tableShown = false;
+};
+
+} // namespace kv

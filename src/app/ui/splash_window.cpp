@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ui/splash_window.h"
+
+#include "app/dialogs.h"
+#include "app/step_runner.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <fstream>
+
+namespace kv {
+
+SplashWindow::SplashWindow(const QString& programFolder, Dialogs& dialogs, Branding& branding,
+                           QWidget* parent)
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    setObjectName(QStringLiteral("frmKestrel_Splash"));
+    setModal(true);
+
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("fraSplash"));
+    frame->setFrameShape(QFrame::Box);
+    frame->setLineWidth(2);
+
+    m_logo = new QLabel(frame);
+    m_logo->setObjectName(QStringLiteral("imgLogo"));
+    m_logo->setMinimumSize(128, 128);
+    m_logo->setAlignment(Qt::AlignCenter);
+
+    m_company = new QLabel(QStringLiteral("Orvane"), frame);
+    m_company->setObjectName(QStringLiteral("lblCompanyName"));
+    QFont designed(QStringLiteral("Arial"), 48);
+    designed.setBold(true);
+    designed.setItalic(true);
+    m_company->setFont(designed);
+
+    auto* product = new QLabel(QStringLiteral("Kestrel Vanta"), frame);
+    product->setObjectName(QStringLiteral("lblProductName"));
+    QFont productFont = product->font();
+    productFont.setPointSize(28);
+    productFont.setBold(true);
+    product->setFont(productFont);
+    auto* version = new QLabel(QStringLiteral("Version 8.1"), frame);
+    version->setObjectName(QStringLiteral("lblVersion"));
+    QFont versionFont = version->font();
+    versionFont.setPointSize(14);
+    version->setFont(versionFont);
+    auto* notice = new QLabel(QString::fromLatin1(kNoticeLine), frame);
+    notice->setObjectName(QStringLiteral("lblNotice"));
+    notice->setWordWrap(true);
+
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(m_company);
+    texts->addWidget(product);
+    texts->addWidget(version);
+    texts->addStretch();
+    texts->addWidget(notice);
+    auto* row = new QHBoxLayout(frame);
+    row->setContentsMargins(24, 24, 24, 24);
+    row->setSpacing(24);
+    row->addWidget(m_logo);
+    row->addLayout(texts, 1);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame);
+
+    // The timer runs from the moment the window loads, whatever the load asks.
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("tmrSplashUnload"));
+    m_timer->setSingleShot(true);
+    m_timer->setInterval(kUnloadMs);
+    connect(m_timer, &QTimer::timeout, this, &QDialog::accept);
+    m_timer->start();
+
+    load(programFolder, dialogs, branding);
+    adjustSize();
+}
+
+void SplashWindow::load(const QString& folder, Dialogs& dialogs, Branding& branding) {
+    StepRunner steps(dialogs);
+    const QString path = folder + QStringLiteral("/Kestrel_Vanta.cfg");
+    if (QFileInfo(path).isFile()) {
+        if (!steps.run([&] {
+                branding = Branding{};
+                std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
+                if (!in) throw KvError(75, "Kestrel Vanta", "Path/File access error");
+                readBranding(in, branding);
+            }))
+            return;
+    } else {
+        branding = defaultBranding();
+    }
+
+    if (!steps.run([&] { m_company->setText(QString::fromLatin1(branding.brand(1))); })) return;
+    QFont font = m_company->font();
+    if (!steps.run([&] { font.setFamily(QString::fromLatin1(branding.brand(2)));
+                                  m_company->setFont(font); })) return;
+    if (!steps.run([&] {
+            const double size = brandFontSize(branding.brand(3));
+            if (!(size > 0 && size <= 2048))
+                throw KvError(380, "Kestrel Vanta", "Invalid property value");
+            font.setPointSizeF(size);
+            m_company->setFont(font);
+        }))
+        return;
+    if (!steps.run([&] {
+            const std::string& style = branding.brand(4);
+            font.setBold(containsNoCase(style, "bold"));
+            font.setItalic(containsNoCase(style, "italic"));
+            m_company->setFont(font);
+        }))
+        return;
+    if (!steps.run([&] {
+            const std::string& logo = branding.brand(5);
+            if (isNullLogo(logo)) return;
+            const QString file = folder + QLatin1Char('/') + QString::fromLatin1(logo);
+            if (!QFileInfo(file).isFile()) throw KvError(53, "Kestrel Vanta", "File not found");
+            QPixmap picture(file);
+            if (picture.isNull()) throw KvError(481, "Kestrel Vanta", "Invalid picture");
+            m_logo->setPixmap(picture.scaled(160, 160, Qt::KeepAspectRatio,
+                                             Qt::SmoothTransformation));
+        }))
+        return;
+    QCoreApplication::setApplicationName(QStringLiteral("Kestrel_Vanta_Splash"));
+}
+
+} // namespace kv

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/shell.h"
+
+namespace kv {
+
+// Open Table: offers to save the open table, lets the user choose a table file and
+// shows it with its type, parameters and (for "EX" and "TEX") its limits. True when the
+// file's table is the open table afterwards. When no file is chosen the table that was
+// open is shown again as it was.
+bool OpenTable(Shell& shell);
+
+} // namespace kv

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/eeprom_image.h"
+
+#include "table/numbers.h"
+
+#include <algorithm>
+
+namespace kv {
+namespace {
+
+constexpr std::uint8_t kFixedLimBit = 0x01;
+constexpr std::uint8_t kSelEEPROMTblBit = 0x08;
+constexpr std::uint8_t kKickStartBit = 0x10;
+constexpr std::uint8_t kRetardEnableBit = 0x20;
+constexpr std::uint8_t kFixedByteValue = 28;
+constexpr int kMaxAngleCount = 56;
+
+// Half-even rounding to a whole count, limited; a value that is not a number (which no
+// edit produces, but a caller might) lands on the lower limit instead of undefined.
+std::uint8_t counts(double value, int lo, int hi) {
+    const double n = roundHalfEven(value);
+    if (!(n >= lo)) return static_cast<std::uint8_t>(lo);
+    if (n > hi) return static_cast<std::uint8_t>(hi);
+    return static_cast<std::uint8_t>(n);
+}
+
+std::size_t at(int index) { return static_cast<std::size_t>(index); }
+
+int pointOf(int index) { return index % kPoints + 1; }
+int curveOf(int index) { return index / kPoints + 1; }
+
+} // namespace
+
+void decodeImage(const EEPROMImage& image, Table16x2& table, ModuleParameters& params) {
+    for (int i = 0; i < 2 * kPoints; ++i)
+        table(pointOf(i), curveOf(i)) = roundDecimals(image[at(i)] * kDegreesPerCount, 1);
+    const auto degrees = [&](int index) {
+        return static_cast<int>(roundHalfEven(image[at(index)] * kDegreesPerCount));
+    };
+    params.RearOffset = static_cast<std::int16_t>(std::min(degrees(33) - 5, 5));
+    params.RetardVal = static_cast<std::int16_t>(std::min(degrees(34), 10));
+    params.CrankRevs = static_cast<std::int16_t>(std::clamp<int>(image[35], 1, 3));
+    const std::uint8_t flags = image[at(kFlagByte)];
+    params.FixedLimFlag = (flags & kFixedLimBit) != 0;
+    params.SelEEPROMTblFlag = (flags & kSelEEPROMTblBit) != 0;
+    params.KickStartFlag = (flags & kKickStartBit) != 0;
+    params.RetardEnableFlag = (flags & kRetardEnableBit) != 0;
+    params.RPMLimit = static_cast<std::int16_t>(std::clamp(image[at(kRpmByte)] * 100, 3000, 9900));
+}
+
+void encodeTableBytes(const Table16x2& table, const ModuleParameters& params,
+                      EEPROMImage& image) {
+    for (int i = 0; i < 2 * kPoints; ++i)
+        image[at(i)] = counts(table(pointOf(i), curveOf(i)) / kDegreesPerCount, 0, 255);
+    image[at(kFixedByte)] = kFixedByteValue;
+    image[33] = counts((params.RearOffset + 5) / kDegreesPerCount, 0, kMaxAngleCount);
+    image[34] = counts(params.RetardVal / kDegreesPerCount, 0, kMaxAngleCount);
+    image[35] = static_cast<std::uint8_t>(std::clamp<int>(params.CrankRevs, 1, 3));
+}
+
+std::uint8_t carriedModuleByte(std::uint8_t moduleByte) {
+    return moduleByte > kMaxAngleCount ? kFixedByteValue : moduleByte;
+}
+
+std::uint8_t flagByte(std::uint8_t moduleByte, const ModuleParameters& params) {
+    constexpr std::uint8_t ours = kFixedLimBit | kSelEEPROMTblBit | kKickStartBit |
+                                  kRetardEnableBit;
+    std::uint8_t b = moduleByte & static_cast<std::uint8_t>(~ours);
+    if (params.FixedLimFlag) b |= kFixedLimBit;
+    if (params.SelEEPROMTblFlag) b |= kSelEEPROMTblBit;
+    if (params.KickStartFlag) b |= kKickStartBit;
+    if (params.RetardEnableFlag) b |= kRetardEnableBit;
+    return b;
+}
+
+std::uint8_t rpmLimitByte(const ModuleParameters& params) {
+    return counts(params.RPMLimit / 100.0, 30, 99);
+}
+
+EEPROMImage encodeImage(const Table16x2& table, const ModuleParameters& params,
+                        std::uint8_t module52, std::uint8_t module53) {
+    EEPROMImage image{};
+    encodeTableBytes(table, params, image);
+    image[at(kModuleByte)] = carriedModuleByte(module52);
+    image[at(kFlagByte)] = flagByte(module53, params);
+    image[at(kRpmByte)] = rpmLimitByte(params);
+    return image;
+}
+
+} // namespace kv

@@ -1,0 +1,248 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "table/ui/advance_chart.h"
+
+#include "table/numbers.h"
+
+#include <QBrush>
+#include <QChart>
+#include <QFile>
+#include <QFont>
+#include <QGraphicsRectItem>
+#include <QGraphicsSimpleTextItem>
+#include <QLegend>
+#include <QLineSeries>
+#include <QPen>
+#include <QValueAxis>
+
+namespace kv {
+namespace {
+
+constexpr double kRpmStep = 500.0;
+// The label sits up and to the right of its point, clear of the marker.
+constexpr double kLabelGap = 6.0;
+constexpr double kLabelPadding = 3.0;
+
+QColor rgb(std::uint32_t c) { return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | c)); }
+
+double rpmOf(int point) { return (point - 1) * kRpmStep; }
+
+void styleAxis(QValueAxis* axis, const ChartLook::Axis& a, const ChartLook& look) {
+    axis->setRange(a.min, a.max);
+    axis->setTickCount(a.ticks);
+    // The format is built here from a number, never taken from the template text.
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(a.decimals));
+    axis->setTitleText(QString::fromStdString(a.title));
+    axis->setTitleBrush(rgb(look.textColor));
+    axis->setLabelsBrush(rgb(look.textColor));
+    axis->setGridLineColor(rgb(look.gridColor));
+    axis->setLinePenColor(rgb(look.textColor));
+}
+
+Qt::Alignment alignmentOf(ChartLook::LegendPlace p) {
+    switch (p) {
+    case ChartLook::LegendPlace::Bottom: return Qt::AlignBottom;
+    case ChartLook::LegendPlace::Left: return Qt::AlignLeft;
+    case ChartLook::LegendPlace::Right: return Qt::AlignRight;
+    default: return Qt::AlignTop;
+    }
+}
+
+} // namespace
+
+AdvanceChart::AdvanceChart(ProgramState& state, QWidget* parent)
+    : QChartView(parent), m_state(state) {
+    m_chart = new QChart();
+    m_chart->setAnimationOptions(QChart::NoAnimation);
+    m_axisX = new QValueAxis(m_chart);
+    m_axisY = new QValueAxis(m_chart);
+    m_chart->addAxis(m_axisX, Qt::AlignBottom);
+    m_chart->addAxis(m_axisY, Qt::AlignLeft);
+    for (int s = 1; s <= kCurves; ++s) {
+        auto* series = new QLineSeries(m_chart);
+        QList<QPointF> points;
+        for (int p = 1; p <= kPoints; ++p) points.append({rpmOf(p), 0.0});
+        series->replace(points);
+        m_chart->addSeries(series);
+        series->attachAxis(m_axisX);
+        series->attachAxis(m_axisY);
+        m_series[static_cast<std::size_t>(s - 1)] = series;
+    }
+    setChart(m_chart);
+    setRenderHint(QPainter::Antialiasing);
+
+    m_labelBox = new QGraphicsRectItem(m_chart);
+    m_labelBox->setZValue(100);
+    m_labelText = new QGraphicsSimpleTextItem(m_labelBox);
+    m_labelBox->hide();
+    connect(m_chart, &QChart::plotAreaChanged, this, [this] { placeValueLabel(); });
+
+    applyLook(ChartLook{});
+    refresh();
+}
+
+AdvanceChart::~AdvanceChart() = default;
+
+bool AdvanceChart::loadTemplate(const QString& path, QString* error) {
+    const auto result = readChartTemplate(QFile::encodeName(path).toStdString(), m_look);
+    if (!result.ok) {
+        if (error) *error = QString::fromStdString(result.error);
+        return false;
+    }
+    applyLook(result.look);
+    return true;
+}
+
+void AdvanceChart::applyLook(const ChartLook& look) {
+    m_look = look;
+    m_chart->setTitle(QString::fromStdString(look.header));
+    QFont titleFont = m_chart->titleFont();
+    titleFont.setPointSize(look.headerSize);
+    titleFont.setBold(true);
+    m_chart->setTitleFont(titleFont);
+    m_chart->setTitleBrush(rgb(look.textColor));
+    m_chart->setBackgroundBrush(rgb(look.background));
+    m_chart->setPlotAreaBackgroundBrush(rgb(look.plotBackground));
+    m_chart->setPlotAreaBackgroundVisible(true);
+    styleAxis(m_axisX, look.x, look);
+    styleAxis(m_axisY, look.y, look);
+
+    for (std::size_t i = 0; i < m_series.size(); ++i) {
+        const auto& s = look.series[i];
+        QPen pen(rgb(s.color));
+        pen.setWidthF(s.width);
+        m_series[i]->setPen(pen);
+        m_series[i]->setName(QString::fromStdString(s.legend));
+        m_series[i]->setPointsVisible(s.marker > 0);
+        if (s.marker > 0) m_series[i]->setMarkerSize(s.marker);
+    }
+
+    QLegend* legend = m_chart->legend();
+    legend->setVisible(look.legend != ChartLook::LegendPlace::Hidden);
+    legend->setAlignment(alignmentOf(look.legend));
+    legend->setLabelColor(rgb(look.textColor));
+
+    m_labelBox->setBrush(rgb(look.labelBackground));
+    m_labelBox->setPen(QPen(rgb(look.labelColor), 1));
+    m_labelText->setBrush(rgb(look.labelColor));
+    placeValueLabel();
+}
+
+bool AdvanceChart::validPoint(int series, int point) const {
+    return series >= 1 && series <= kCurves && point >= 1 && point <= kPoints;
+}
+
+double AdvanceChart::value(int series, int point) const {
+    return validPoint(series, point) ? m_state.live.value(series, point) : 0.0;
+}
+
+void AdvanceChart::setValue(int series, int point, double v) {
+    if (!validPoint(series, point)) return;
+    m_state.live.values(point, series) = v;
+    m_seriesDirty[static_cast<std::size_t>(series - 1)] = true;
+    if (series == m_labelSeries && point == m_labelPoint) m_labelDirty = true;
+    flush();
+}
+
+void AdvanceChart::refresh() {
+    m_seriesDirty.fill(true);
+    m_labelDirty = true;
+    flush();
+}
+
+void AdvanceChart::beginBatch() { ++m_batchDepth; }
+
+void AdvanceChart::endBatch() {
+    if (m_batchDepth > 0) --m_batchDepth;
+    flush();
+}
+
+void AdvanceChart::flush() {
+    if (m_batchDepth > 0) return;
+    for (int s = 1; s <= kCurves; ++s) {
+        auto& dirty = m_seriesDirty[static_cast<std::size_t>(s - 1)];
+        if (dirty) redrawSeries(s);
+        dirty = false;
+    }
+    if (m_labelDirty) placeValueLabel();
+    m_labelDirty = false;
+}
+
+void AdvanceChart::redrawSeries(int series) {
+    QList<QPointF> points;
+    points.reserve(kPoints);
+    for (int p = 1; p <= kPoints; ++p) points.append({rpmOf(p), m_state.live.value(series, p)});
+    m_series[static_cast<std::size_t>(series - 1)]->replace(points);
+}
+
+QPointF AdvanceChart::pointPosition(int series, int point) const {
+    if (!validPoint(series, point)) return {};
+    const QPointF inChart = m_chart->mapToPosition(
+        {rpmOf(point), m_state.live.value(series, point)}, m_series[std::size_t(series - 1)]);
+    return viewportTransform().map(m_chart->mapToScene(inChart));
+}
+
+drag::PickResult AdvanceChart::pick(QPoint pixel) const {
+    const QPointF inChart = m_chart->mapFromScene(mapToScene(pixel));
+    const bool inPlot = m_chart->plotArea().contains(inChart);
+    return drag::pickNearest(
+        [this](int s, int p) {
+            const QPointF at = pointPosition(s, p);
+            return drag::PixelPos{at.x(), at.y()};
+        },
+        drag::PixelPos{double(pixel.x()), double(pixel.y())}, inPlot);
+}
+
+void AdvanceChart::attachValueLabel(int series, int point) {
+    if (!validPoint(series, point)) return;
+    m_labelSeries = series;
+    m_labelPoint = point;
+    m_labelDirty = true;
+    flush();
+}
+
+void AdvanceChart::setValueLabelText(const QString& text) {
+    m_labelText->setText(text);
+    m_labelDirty = true;
+    flush();
+}
+
+void AdvanceChart::showValueLabel() {
+    m_labelBox->setVisible(m_labelSeries != 0);
+    m_labelDirty = true;
+    flush();
+}
+
+void AdvanceChart::hideValueLabel() { m_labelBox->hide(); }
+
+void AdvanceChart::showValueLabelAt(int series, int point) {
+    if (!validPoint(series, point)) return;
+    Batch batch(*this);
+    attachValueLabel(series, point);
+    setValueLabelText(QString::fromStdString(format1(value(series, point))));
+    showValueLabel();
+}
+
+bool AdvanceChart::valueLabelVisible() const { return m_labelBox->isVisible(); }
+
+QString AdvanceChart::valueLabelText() const { return m_labelText->text(); }
+
+void AdvanceChart::placeValueLabel() {
+    if (!validPoint(m_labelSeries, m_labelPoint)) return;
+    const QRectF textRect = m_labelText->boundingRect();
+    const QSizeF size(textRect.width() + 2 * kLabelPadding,
+                      textRect.height() + 2 * kLabelPadding);
+    const QPointF at = m_chart->mapToPosition(
+        {rpmOf(m_labelPoint), m_state.live.value(m_labelSeries, m_labelPoint)},
+        m_series[std::size_t(m_labelSeries - 1)]);
+    // Up and to the right of the point, flipped inwards where that leaves the chart.
+    QPointF topLeft(at.x() + kLabelGap, at.y() - kLabelGap - size.height());
+    const QRectF bounds = m_chart->rect();
+    if (topLeft.x() + size.width() > bounds.right())
+        topLeft.setX(at.x() - kLabelGap - size.width());
+    if (topLeft.y() < bounds.top()) topLeft.setY(at.y() + kLabelGap);
+    m_labelBox->setRect(QRectF(QPointF(0, 0), size));
+    m_labelBox->setPos(topLeft);
+    m_labelText->setPos(kLabelPadding, kLabelPadding);
+}
+
+} // namespace kv

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "table/ui/grid_view.h"
+
+#include "app/window_layout.h"
+#include "table/program_state.h"
+#include "table/ui/table_model.h"
+
+#include <QHeaderView>
+#include <algorithm>
+
+namespace kv {
+
+GridView::GridView(TableModel* model, QWidget* parent) : QTableView(parent) {
+    setObjectName(QStringLiteral("VSFlexGrid1"));
+    setModel(model);
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    horizontalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setMinimumSectionSize(1);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setToolTip(QStringLiteral("Click to select or double click to edit cell"));
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    setCurrentCell(0, 0);
+}
+
+void GridView::fitCells(double tppX, double tppY) {
+    const int innerW = static_cast<int>(viewport()->width() * tppX);
+    const int innerH = static_cast<int>(viewport()->height() * tppY);
+    const int rowPx = std::max(1, static_cast<int>(gridRowHeight(innerH) / tppY));
+    const int colPx = std::max(1, static_cast<int>(gridColumnWidth(innerW) / tppX));
+    for (int r = 0; r < kGridRows; ++r) setRowHeight(r, rowPx);
+    for (int c = 0; c < kGridCols; ++c) setColumnWidth(c, colPx);
+}
+
+void GridView::setCurrentCell(int row, int col) {
+    if (!model()) return;
+    setCurrentIndex(model()->index(row, col));
+}
+
+int GridView::currentRow() const { return currentIndex().row(); }
+int GridView::currentCol() const { return currentIndex().column(); }
+
+} // namespace kv

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QTableView>
+
+namespace kv {
+
+class TableModel;
+
+// The table as text: a 3 x 17 grid whose first row and column are headings.
+class GridView : public QTableView {
+    Q_OBJECT
+public:
+    explicit GridView(TableModel* model, QWidget* parent = nullptr);
+
+    // Gives every row and column its share of the inner area, in twips less the
+    // margins the layout leaves between cells.
+    void fitCells(double twipsPerPixelX, double twipsPerPixelY);
+    void setCurrentCell(int row, int col);
+    [[nodiscard]] int currentRow() const;
+    [[nodiscard]] int currentCol() const;
+};
+
+} // namespace kv

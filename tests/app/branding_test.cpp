@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/branding.h"
+#include "app/errors.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace kv;
+
+namespace {
+Branding read(const std::string& text) {
+    std::istringstream in(text);
+    Branding b;
+    readBranding(in, b);
+    return b;
+}
+} // namespace
+
+TEST(BrandingFile, GroupsAreSplitBySeparatorLines) {
+    const Branding b = read("!heading one\r\n!heading two\r\nAcme\r\nTimes\r\n36\r\nitalic\r\n"
+                            "null\r\n!\r\nAC\r\nAcme Ltd\r\n1 Road\r\nTown\r\nTel\r\nweb\r\n!end\r\n"
+                            "ignored\r\n");
+    EXPECT_EQ(b.BrandLines, (std::vector<std::string>{"Acme", "Times", "36", "italic", "null"}));
+    EXPECT_EQ(b.ContactLines.size(), 6u);
+    EXPECT_EQ(b.shortName(), "AC");
+    EXPECT_TRUE(isNullLogo(b.brand(5)));
+}
+
+TEST(BrandingFile, ExtraBrandLinesAreKeptAndBlankContactLinesCount) {
+    const Branding b = read("Acme\nArial\n12\nbold\nlogo.gif\nsixth\n!sep\nAC\n\nStreet\n!\n");
+    EXPECT_EQ(b.BrandLines.size(), 6u);
+    EXPECT_EQ(b.BrandLines[5], "sixth");
+    EXPECT_EQ(b.ContactLines, (std::vector<std::string>{"AC", "", "Street"}));
+    // Lines are stored untrimmed.
+    const Branding spaced = read("  Acme \n!\n AC\n!\n");
+    EXPECT_EQ(spaced.BrandLines[0], "  Acme ");
+    EXPECT_EQ(spaced.ContactLines[0], " AC");
+}
+
+TEST(BrandingFile, AFileThatEndsEarlyIsAnErrorAfterWhatWasRead) {
+    std::istringstream in("Acme\nArial\n!\nAC\nStreet\n");
+    Branding b;
+    try {
+        readBranding(in, b);
+        FAIL() << "no error";
+    } catch (const KvError& e) {
+        EXPECT_EQ(e.description(), "Input past end of file");
+    }
+    EXPECT_EQ(b.BrandLines.size(), 2u);
+    EXPECT_EQ(b.ContactLines.size(), 2u);
+    EXPECT_THROW((void)b.brand(3), KvError);
+    Branding empty;
+    std::istringstream none("");
+    EXPECT_THROW(readBranding(none, empty), KvError);
+}
+
+TEST(BrandingFile, FontWordsAndSizes) {
+    EXPECT_EQ(brandFontSize("36"), 36.0);
+    EXPECT_EQ(brandFontSize("  24pt"), 24.0);
+    EXPECT_EQ(brandFontSize("big"), 0.0);
+    EXPECT_TRUE(containsNoCase("Italic BOLD", "bold"));
+    EXPECT_TRUE(containsNoCase("bolditalic", "italic"));
+    EXPECT_FALSE(containsNoCase("regular", "bold"));
+    EXPECT_TRUE(isNullLogo("NuLL"));
+    EXPECT_FALSE(isNullLogo(" null"));
+}
+
+TEST(AboutBox, DefaultsAndAOneLineContactGroup) {
+    EXPECT_EQ(aboutText(defaultBranding()),
+              std::string("Orvane Kestrel Vanta Version 8.10\n") + kNoticeLine +
+                  "\n\nOrvane Motor Electronics\n14 Foundry Lane\nHarrow Ridge, WI 53000\n"
+                  "Tel. (555) 014-2290\nwww.orvane.example\n");
+    Branding one;
+    one.ContactLines = {"AC"};
+    EXPECT_EQ(aboutText(one), std::string("AC Kestrel Vanta Version 8.10\n") + kNoticeLine + "\n\n");
+}

@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ui/main_window.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_files.h"
+#include "table/ui/grid_view.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace kv;
+using kv::test::ScriptedDialogs;
+using kv::test::TempDir;
+
+namespace {
+
+struct Window {
+    TempDir dir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<MainWindow> w;
+
+    explicit Window(Branding b = defaultBranding(), bool withTemplate = true) {
+        dir.copyAllData();
+        if (!withTemplate) std::filesystem::remove(dir.file("Vanta_Chart.oc2"));
+        if (!std::filesystem::exists(dir.file("Vanta_Chart.oc2")))
+            dialogs.expectMessage("Chart template file Vanta_Chart.oc2 not found.", Button::OK);
+        w = std::make_unique<MainWindow>(std::move(b), &dialogs,
+                                         QString::fromStdString(dir.path().string()));
+        EXPECT_TRUE(dialogs.done());
+        dialogs.clear();
+    }
+};
+
+} // namespace
+
+TEST(MainWindow, StartsWithNoTableAndTheMakersCaption) {
+    Window win;
+    EXPECT_EQ(win.w->windowTitle(), "Orvane Kestrel Vanta Version 8.1");
+    EXPECT_EQ(win.w->state().BaseCaption, "Kestrel Vanta Version 8.1");
+    EXPECT_FALSE(win.w->tableShown());
+    EXPECT_EQ(win.w->state().TableType, "RACE");
+    EXPECT_EQ(win.w->state().RPMLimit, 3000);
+    EXPECT_EQ(QCoreApplication::applicationName(), "Kestrel_Vanta_Main");
+    EXPECT_EQ(win.w->grid()->currentRow(), 0);
+    EXPECT_EQ(win.w->grid()->currentCol(), 0);
+    EXPECT_EQ(win.w->grid()->toolTip(), "Click to select or double click to edit cell");
+    const auto* model = win.w->grid()->model();
+    EXPECT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(model->columnCount(), 17);
+    EXPECT_EQ(model->index(0, 0).data().toString(), "MAP/RPM");
+    EXPECT_EQ(model->index(0, 16).data().toString(), "7500");
+    EXPECT_EQ(model->index(1, 0).data().toString(), "Low");
+    EXPECT_EQ(model->index(2, 0).data().toString(), "WOT");
+}
+
+TEST(MainWindow, AMissingChartTemplateIsReportedAndStartUpGoesOn) {
+    Window win(defaultBranding(), false);
+    EXPECT_EQ(win.w->windowTitle(), "Orvane Kestrel Vanta Version 8.1");
+}
+
+TEST(MainWindow, MenusCarryTheirCaptionsAndNames) {
+    Window win;
+    QStringList bar;
+    for (QAction* a : win.w->menuBar()->actions()) bar << a->text();
+    EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&Communications", "&Help"}));
+    const std::pair<const char*, const char*> items[] = {
+        {"mnuNewTable", "&New Table"},       {"mnuOpenTable", "&Open Table"},
+        {"mnuCloseTable", "&Close Table"},   {"mnuSaveTable", "&Save Table"},
+        {"mnuPrintTable", "&Print Table"},   {"mnuPrintSetup", "Print Set&up..."},
+        {"mnuExit", "E&xit"},                {"mnuEditModParams", "Edit &Module Parameters"},
+        {"mnuDownload", "&Download From EEPROM"}, {"mnuUpload", "&Upload To EEPROM"},
+        {"mnuPortSetup", "&Port Setup"},     {"mnuHelpContents", "&Contents"},
+        {"mnuAbout", "&About..."},           {"mnuPopUpCopy", "Copy"},
+        {"mnuPopUpPaste", "Paste"},          {"mnuPopUpModify", "Modify"}};
+    for (const auto& [name, caption] : items) {
+        QAction* a = win.w->action(name);
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_EQ(a->text(), caption) << name;
+    }
+    EXPECT_EQ(win.w->popupMenu()->title(), "PopUp Edit");
+    EXPECT_FALSE(win.w->action("mnuPopUpPaste")->isEnabled());
+    EXPECT_FALSE(win.w->menuBar()->actions().contains(win.w->popupMenu()->menuAction()));
+}
+
+TEST(MainWindow, CloseTableDropsTheMakersName) {
+    Window win;
+    win.w->action("mnuCloseTable")->trigger();
+    EXPECT_EQ(win.w->windowTitle(), "Kestrel Vanta Version 8.1");
+    EXPECT_TRUE(win.dialogs.prompts().empty()); // no table open: no question
+}
+
+TEST(MainWindow, AboutShowsTheContactLines) {
+    Branding one = defaultBranding();
+    one.ContactLines = {"Hawk"};
+    Window win(one);
+    win.dialogs.expectMessage("Hawk Kestrel Vanta Version 8.10\n" + std::string(kNoticeLine) +
+                                  "\n\n",
+                              Button::OK);
+    win.w->action("mnuAbout")->trigger();
+    EXPECT_TRUE(win.dialogs.done());
+    EXPECT_EQ(win.dialogs.last().title, "About");
+    EXPECT_EQ(win.dialogs.last().icon, Icon::Information);
+}
+
+TEST(MainWindow, ExitAnsweredCancelKeepsTheWindow) {
+    Window win;
+    win.w->show();
+    win.w->setTableShown(true);
+    win.dialogs.expectMessage("Save advance table before exiting?", Button::Cancel);
+    win.w->action("mnuExit")->trigger();
+    EXPECT_TRUE(win.dialogs.done());
+    EXPECT_EQ(win.dialogs.last().title, "Exit Program");
+    EXPECT_TRUE(win.w->isVisible());
+    win.dialogs.expectMessage("Save advance table before exiting?", Button::No);
+    win.w->action("mnuExit")->trigger();
+    EXPECT_FALSE(win.w->isVisible());
+}
+
+TEST(MainWindow, EscapeRequestsAnAbort) {
+    Window win;
+    win.w->show();
+    ASSERT_FALSE(win.w->state().AbortRequested);
+    QTest::keyClick(win.w->grid(), Qt::Key_Escape);
+    EXPECT_TRUE(win.w->state().AbortRequested);
+}
+
+TEST(MainWindow, HelpContentsShowsTheDocumentOrSaysItIsMissing) {
+    Window win;
+    win.w->action("mnuHelpContents")->trigger();
+    EXPECT_TRUE(win.dialogs.prompts().empty());
+    auto* viewer = win.w->findChild<QWidget*>("helpViewer");
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->isVisible());
+    viewer->close();
+    std::filesystem::remove(win.dir.file("Kestrel_Vanta_Help.html"));
+    win.dialogs.expectMessage({}, Button::OK);
+    win.w->action("mnuHelpContents")->trigger();
+    ASSERT_TRUE(win.dialogs.done());
+    EXPECT_NE(win.dialogs.last().text.find("not found"), std::string::npos);
+}
+
+TEST(MainWindow, ResizeLaysOutChartAndGridInTwips) {
+    Window win;
+    win.w->show();
+    win.w->setTableShown(true);
+    const double ty = win.w->twipsPerPixelY();
+    win.w->resize(800, 600);
+    QApplication::processEvents();
+    const int H = static_cast<int>(win.w->frameGeometry().height() * ty);
+    EXPECT_NEAR(win.w->chart()->height() * ty, 0.7 * H, ty + 1);
+    EXPECT_NEAR(win.w->grid()->y() * ty, 0.7 * H, ty + 1);
+    EXPECT_NEAR(win.w->grid()->height() * ty, 0.3 * H - 725, ty + 1);
+    // 1000 twips tall: no room for the grid.
+    win.w->setMinimumSize(1, 1);
+    win.w->resize(800, static_cast<int>(1000 / ty));
+    QApplication::processEvents();
+    EXPECT_EQ(win.w->grid()->height(), 0);
+}
