@@ -74,6 +74,7 @@ SplashWindow::SplashWindow(const QString& programFolder, Dialogs& dialogs, Brand
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("tmrSplashUnload"));
     m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setInterval(kUnloadMs);
     connect(m_timer, &QTimer::timeout, this, &QDialog::accept);
     m_timer->start();
