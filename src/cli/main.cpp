@@ -19,6 +19,9 @@ struct Subcommand {
 const std::map<std::string, Subcommand>& subcommands() {
     static const std::map<std::string, Subcommand> table = {
         // One line per subcommand; see subcommands.h.
+        {"show", {kv::cli::runShow, "show FILE [--json]"}},
+        {"write", {kv::cli::runWrite, "write FROM.json -o FILE.tbl"}},
+        {"new", {kv::cli::runNew, "new --type RACE|EX|TEX --slope 0..9 -o FILE"}},
     };
     return table;
 }

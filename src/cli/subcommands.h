@@ -15,5 +15,8 @@ public:
 
 // Each returns the exit status (0 success, 1 failure); messages go to standard error.
 // Declared here as the subcommands arrive, each in a file of its own.
+int runShow(const std::vector<std::string>& args);  // show.cpp
+int runWrite(const std::vector<std::string>& args); // write.cpp
+int runNew(const std::vector<std::string>& args);   // new.cpp
 
 } // namespace kv::cli

@@ -14,8 +14,6 @@ namespace {
 
 const std::string kHead = "Kestrel Vanta chart template 1\n";
 
-ChartTemplateResult parse(const std::string& body) { return parseChartTemplate(kHead + body); }
-
 } // namespace
 
 TEST(ChartTemplate, ShippedTemplateCarriesTheChartTexts) {
@@ -99,7 +97,6 @@ TEST(ChartTemplate, RefusedTemplatesSayWhyAndChangeNothing) {
         {kHead + "series1.width = 0\n", "0.5 to 10"},
         {kHead + "series2.marker = -1\n", "0 to 30"},
         {kHead + "legend = middle\n", "top, bottom"},
-        {kHead + "header = ok\nheader.size = 12\0\n", "not a text file"},
     };
     for (const auto& [text, why] : cases) {
         const auto r = parseChartTemplate(text, base);
@@ -107,8 +104,8 @@ TEST(ChartTemplate, RefusedTemplatesSayWhyAndChangeNothing) {
         EXPECT_NE(r.error.find(why), std::string::npos) << text << " -> " << r.error;
         EXPECT_EQ(r.look, base) << text; // all or nothing, even after good lines
     }
-    const std::string withNul = kHead + std::string("header = a\0b\n", 13);
-    EXPECT_FALSE(parseChartTemplate(withNul).ok);
+    const auto withNul = parseChartTemplate(kHead + std::string("header = a\0b\n", 13));
+    EXPECT_NE(withNul.error.find("not a text file"), std::string::npos);
 }
 
 TEST(ChartTemplate, AnyBytesGiveAResult) {
@@ -141,7 +138,7 @@ TEST(ChartTemplateFile, UnusableFilesAreRefusedWithoutHanging) {
     EXPECT_FALSE(readChartTemplate("/dev/zero").ok);
 
     const auto huge = dir.file("huge.oc2");
-    test::writeAll(huge, kHead + std::string(200 * 1024 * 1024, '#'));
+    test::writeAll(huge, kHead + std::string(8 * 1024 * 1024, '#'));
     const auto big = readChartTemplate(huge);
     EXPECT_FALSE(big.ok);
     EXPECT_NE(big.error.find("too large"), std::string::npos);
@@ -154,6 +151,7 @@ TEST(ChartTemplateFile, UnusableFilesAreRefusedWithoutHanging) {
     const auto locked = dir.file("locked.oc2");
     test::writeAll(locked, kHead);
     ::chmod(locked.c_str(), 0);
-    if (::access(locked.c_str(), R_OK) != 0) // the superuser reads it anyway
+    if (::access(locked.c_str(), R_OK) != 0) { // the superuser reads it anyway
         EXPECT_FALSE(readChartTemplate(locked).ok);
+    }
 }

@@ -183,7 +183,9 @@ QPointF AdvanceChart::pointPosition(int series, int point) const {
 
 drag::PickResult AdvanceChart::pick(QPoint pixel) const {
     const QPointF inChart = m_chart->mapFromScene(mapToScene(pixel));
-    const bool inPlot = m_chart->plotArea().contains(inChart);
+    // A whole pixel belongs to the plotting area when it touches it, so that a point
+    // drawn on the edge (0 RPM, 7500 RPM, 0 degrees) counts where it is drawn.
+    const bool inPlot = m_chart->plotArea().adjusted(-0.5, -0.5, 0.5, 0.5).contains(inChart);
     return drag::pickNearest(
         [this](int s, int p) {
             const QPointF at = pointPosition(s, p);

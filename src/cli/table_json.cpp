@@ -1,0 +1,224 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/table_json.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <variant>
+#include <vector>
+
+namespace kv::cli {
+namespace {
+
+// Just enough JSON for one table document.
+struct Json;
+using JsonObject = std::map<std::string, Json>;
+using JsonArray = std::vector<Json>;
+struct Json {
+    std::variant<std::nullptr_t, bool, double, std::string, JsonArray, JsonObject> v;
+};
+
+class Parser {
+public:
+    explicit Parser(std::string_view text) : m_s(text) {}
+
+    Json document() {
+        Json j = value(0);
+        skipSpace();
+        if (m_i != m_s.size()) fail("unexpected text after the object");
+        return j;
+    }
+
+private:
+    [[noreturn]] void fail(const std::string& what) const {
+        throw std::runtime_error("not a table document: " + what + " at offset " +
+                                 std::to_string(m_i));
+    }
+    void skipSpace() {
+        while (m_i < m_s.size() && (m_s[m_i] == ' ' || m_s[m_i] == '\t' || m_s[m_i] == '\n' ||
+                                    m_s[m_i] == '\r'))
+            ++m_i;
+    }
+    bool take(char c) {
+        skipSpace();
+        if (m_i < m_s.size() && m_s[m_i] == c) return ++m_i, true;
+        return false;
+    }
+    bool word(std::string_view w) {
+        if (m_s.substr(m_i, w.size()) != w) return false;
+        m_i += w.size();
+        return true;
+    }
+
+    Json value(int depth) {
+        if (depth > 8) fail("nesting too deep");
+        skipSpace();
+        if (m_i >= m_s.size()) fail("unexpected end");
+        const char c = m_s[m_i];
+        if (c == '{') return object(depth);
+        if (c == '[') return array(depth);
+        if (c == '"') return Json{string()};
+        if (word("true")) return Json{true};
+        if (word("false")) return Json{false};
+        if (word("null")) return Json{nullptr};
+        return Json{number()};
+    }
+    Json object(int depth) {
+        ++m_i;
+        JsonObject obj;
+        if (take('}')) return Json{std::move(obj)};
+        do {
+            skipSpace();
+            if (m_i >= m_s.size() || m_s[m_i] != '"') fail("expected a member name");
+            std::string key = string();
+            if (!take(':')) fail("expected ':'");
+            obj[key] = value(depth + 1);
+        } while (take(','));
+        if (!take('}')) fail("expected '}'");
+        return Json{std::move(obj)};
+    }
+    Json array(int depth) {
+        ++m_i;
+        JsonArray arr;
+        if (take(']')) return Json{std::move(arr)};
+        do arr.push_back(value(depth + 1));
+        while (take(','));
+        if (!take(']')) fail("expected ']'");
+        return Json{std::move(arr)};
+    }
+    std::string string() {
+        ++m_i;
+        std::string out;
+        while (m_i < m_s.size() && m_s[m_i] != '"') {
+            char c = m_s[m_i++];
+            if (static_cast<unsigned char>(c) < 0x20) fail("control character in a string");
+            if (c == '\\') {
+                if (m_i >= m_s.size()) break;
+                c = m_s[m_i++];
+                switch (c) {
+                case '"': case '\\': case '/': break;
+                case 'n': c = '\n'; break;
+                case 't': c = '\t'; break;
+                case 'r': c = '\r'; break;
+                case 'b': c = '\b'; break;
+                case 'f': c = '\f'; break;
+                default: fail("unsupported escape");
+                }
+            }
+            out.push_back(c);
+        }
+        if (m_i >= m_s.size()) fail("unterminated string");
+        ++m_i;
+        return out;
+    }
+    double number() {
+        const char* b = m_s.data() + m_i;
+        double v = 0;
+        const auto res = std::from_chars(b, m_s.data() + m_s.size(), v);
+        if (res.ec != std::errc() || !std::isfinite(v)) fail("expected a finite number");
+        m_i += static_cast<std::size_t>(res.ptr - b);
+        return v;
+    }
+
+    std::string_view m_s;
+    std::size_t m_i = 0;
+};
+
+template <class T> const T& member(const JsonObject& o, const std::string& name, const char* kind) {
+    const auto it = o.find(name);
+    if (it == o.end()) throw std::runtime_error("missing \"" + name + "\"");
+    const T* v = std::get_if<T>(&it->second.v);
+    if (!v) throw std::runtime_error("\"" + name + "\" must be " + kind);
+    return *v;
+}
+
+std::int16_t int16Member(const JsonObject& o, const std::string& name) {
+    const double v = member<double>(o, name, "a number");
+    if (v != std::trunc(v) || v < -32768 || v > 32767)
+        throw std::runtime_error("\"" + name + "\" must be a whole number from -32768 to 32767");
+    return static_cast<std::int16_t>(v);
+}
+
+void appendNumber(std::string& out, double v) {
+    std::array<char, 32> buf{};
+    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), v);
+    out.append(buf.data(), res.ptr);
+}
+
+std::string quoted(const std::string& s) {
+    std::string out = "\"";
+    for (const char c : s) {
+        if (c == '"' || c == '\\') out.push_back('\\'), out.push_back(c);
+        else if (static_cast<unsigned char>(c) < 0x20) {
+            std::array<char, 8> buf{};
+            const auto n = std::snprintf(buf.data(), buf.size(), "\\u%04x", c);
+            out.append(buf.data(), static_cast<std::size_t>(n));
+        } else out.push_back(c);
+    }
+    return out + "\"";
+}
+
+} // namespace
+
+std::string tableJson(const TableDocument& d) {
+    const auto flag = [](bool f) { return f ? "true" : "false"; };
+    const ModuleParameters& p = d.params;
+    std::string out = "{\"type\": " + quoted(d.TableType) + ", \"params\": {";
+    out += "\"RearOffset\": " + std::to_string(p.RearOffset);
+    out += ", \"RetardVal\": " + std::to_string(p.RetardVal);
+    out += ", \"CrankRevs\": " + std::to_string(p.CrankRevs);
+    out += ", \"RPMLimit\": " + std::to_string(p.RPMLimit);
+    out += std::string(", \"FixedLimFlag\": ") + flag(p.FixedLimFlag);
+    out += std::string(", \"SelEEPROMTblFlag\": ") + flag(p.SelEEPROMTblFlag);
+    out += std::string(", \"RetardEnableFlag\": ") + flag(p.RetardEnableFlag);
+    out += std::string(", \"KickStartFlag\": ") + flag(p.KickStartFlag) + "}";
+    for (const auto& [name, curve] : {std::pair{"WOT", kWot}, std::pair{"Low", kLow}}) {
+        out += std::string(", \"") + name + "\": [";
+        for (int pt = 1; pt <= kPoints; ++pt) {
+            if (pt > 1) out += ", ";
+            appendNumber(out, d.values(pt, curve));
+        }
+        out += "]";
+    }
+    out += ", \"FirmwareID\": " + quoted(d.FirmwareID) + "}";
+    return out;
+}
+
+TableDocument parseTableJson(std::string_view text) {
+    const Json root = Parser(text).document();
+    const auto* top = std::get_if<JsonObject>(&root.v);
+    if (!top) throw std::runtime_error("not a table document: expected an object");
+
+    TableDocument d;
+    d.TableType = member<std::string>(*top, "type", "a text");
+    if (d.TableType != "RACE" && d.TableType != "EX" && d.TableType != "TEX")
+        throw std::runtime_error("\"type\" must be RACE, EX or TEX");
+    const auto& params = member<JsonObject>(*top, "params", "an object");
+    d.params.RearOffset = int16Member(params, "RearOffset");
+    d.params.RetardVal = int16Member(params, "RetardVal");
+    d.params.CrankRevs = int16Member(params, "CrankRevs");
+    d.params.RPMLimit = int16Member(params, "RPMLimit");
+    d.params.FixedLimFlag = member<bool>(params, "FixedLimFlag", "true or false");
+    d.params.SelEEPROMTblFlag = member<bool>(params, "SelEEPROMTblFlag", "true or false");
+    d.params.RetardEnableFlag = member<bool>(params, "RetardEnableFlag", "true or false");
+    d.params.KickStartFlag = member<bool>(params, "KickStartFlag", "true or false");
+    for (const auto& [name, curve] : {std::pair{"WOT", kWot}, std::pair{"Low", kLow}}) {
+        const auto& arr = member<JsonArray>(*top, name, "an array");
+        if (arr.size() != kPoints)
+            throw std::runtime_error(std::string("\"") + name + "\" must hold 16 numbers");
+        for (int pt = 1; pt <= kPoints; ++pt) {
+            const double* v = std::get_if<double>(&arr[static_cast<std::size_t>(pt - 1)].v);
+            if (!v) throw std::runtime_error(std::string("\"") + name + "\" must hold numbers");
+            d.values(pt, curve) = *v;
+        }
+    }
+    if (const auto it = top->find("FirmwareID"); it != top->end())
+        if (const auto* id = std::get_if<std::string>(&it->second.v)) d.FirmwareID = *id;
+    return d;
+}
+
+} // namespace kv::cli

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "table/program_state.h"
+
+#include <string>
+#include <string_view>
+
+namespace kv::cli {
+
+// A table as the companion prints and reads it:
+// {"type": "EX", "params": {"RearOffset": 0, ...}, "WOT": [16], "Low": [16],
+//  "FirmwareID": "..."}; every value in the shortest form that reads back exactly.
+struct TableDocument {
+    Table16x2 values;
+    ModuleParameters params;
+    std::string TableType = "RACE";
+    std::string FirmwareID;
+};
+
+[[nodiscard]] std::string tableJson(const TableDocument& doc);
+
+// Reads the object tableJson prints. Throws std::runtime_error naming what is wrong: not
+// JSON, a missing or mistyped member, a table type other than RACE, EX or TEX, a
+// parameter outside the 16-bit range, a curve without exactly 16 finite numbers.
+[[nodiscard]] TableDocument parseTableJson(std::string_view text);
+
+} // namespace kv::cli

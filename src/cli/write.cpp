@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/cli_args.h"
+#include "cli/table_json.h"
+#include "files/curve_data.h"
+#include "files/table_file.h"
+
+#include <iostream>
+
+namespace kv::cli {
+
+int runWrite(const std::vector<std::string>& args) {
+    const ParsedArgs a = parseArgs(args, {}, {"-o"});
+    const auto out = a.option("-o");
+    if (a.positional.size() != 1 || !out) throw UsageError("expected FROM.json and -o FILE");
+
+    const auto text = readSmallFile(a.positional[0]);
+    if (!text) {
+        std::cerr << "cannot read " << a.positional[0] << "\n";
+        return 1;
+    }
+    const TableDocument doc = parseTableJson(*text);
+    if (!writeFileAtomically(*out, tableFileText(doc.values, doc.params, doc.TableType))) {
+        std::cerr << "Error saving " << *out << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace kv::cli

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/ui/port_settings.h"
+
+#include "link/port_map.h"
+
+#include <QSettings>
+
+namespace kv {
+namespace {
+
+const QString kCommPortKey = QStringLiteral("Properties/CommPort");
+
+QString overrideKey(int number) {
+    return QStringLiteral("Ports/") + QString::fromStdString(portName(number));
+}
+
+} // namespace
+
+PortSettings::PortSettings()
+    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                             QStringLiteral("KestrelVanta"),
+                                             QStringLiteral("Kestrel_Vanta_Main"))) {}
+
+PortSettings::PortSettings(const QString& iniFile)
+    : m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
+
+PortSettings::~PortSettings() = default;
+
+int PortSettings::storedPort() const {
+    if (!m_settings->contains(kCommPortKey)) return 1;
+    return parseStoredPort(m_settings->value(kCommPortKey).toString().toStdString());
+}
+
+void PortSettings::storePort(int number) {
+    m_settings->setValue(kCommPortKey, QString::number(number));
+    m_settings->sync();
+}
+
+std::string PortSettings::deviceFor(int number) const {
+    const QString device = m_settings->value(overrideKey(number)).toString().trimmed();
+    return device.isEmpty() ? defaultDevice(number) : device.toStdString();
+}
+
+void PortSettings::setDeviceOverride(int number, const QString& device) {
+    if (device.isEmpty()) m_settings->remove(overrideKey(number));
+    else m_settings->setValue(overrideKey(number), device);
+    m_settings->sync();
+}
+
+QString PortSettings::location() const { return m_settings->fileName(); }
+
+} // namespace kv

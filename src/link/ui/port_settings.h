@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <string>
+
+class QSettings;
+
+namespace kv {
+
+// The per-user settings of the link: the chosen port ("Properties"/"CommPort") and the
+// optional device of each port ("Ports"/"Com<N>", a device path).
+class PortSettings {
+public:
+    // The per-user store of the application "Kestrel_Vanta_Main".
+    PortSettings();
+    // A store in an ini file of its own (tests, trials).
+    explicit PortSettings(const QString& iniFile);
+    ~PortSettings();
+    PortSettings(const PortSettings&) = delete;
+    PortSettings& operator=(const PortSettings&) = delete;
+
+    // The stored port, 1 when none is stored. Throws a KvError when the stored text is
+    // not a whole number in 1..255.
+    [[nodiscard]] int storedPort() const;
+    void storePort(int number);
+    // The device port `number` resolves to: its override, or the system's default.
+    [[nodiscard]] std::string deviceFor(int number) const;
+    void setDeviceOverride(int number, const QString& device);
+    // Where the store lives (a file, or a registry path on Windows).
+    [[nodiscard]] QString location() const;
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};
+
+} // namespace kv

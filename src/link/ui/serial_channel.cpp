@@ -1,0 +1,215 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/ui/serial_channel.h"
+
+#include "app/errors.h"
+#include "link/port_map.h"
+#include "link/protocol.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+
+#if defined(Q_OS_LINUX)
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+namespace kv {
+namespace {
+
+constexpr qint32 kBaudRate = 56000;
+
+#if defined(Q_OS_LINUX)
+bool readCounters(int fd, int (&counts)[4]) {
+    serial_icounter_struct ic{};
+    if (::ioctl(fd, TIOCGICOUNT, &ic) != 0) return false;
+    counts[0] = ic.frame;
+    counts[1] = ic.overrun;
+    counts[2] = ic.buf_overrun;
+    counts[3] = ic.parity;
+    return true;
+}
+#endif
+
+} // namespace
+
+SerialChannel::SerialChannel(Resolver resolver, QObject* parent)
+    : QObject(parent), m_resolver(std::move(resolver)) {
+    applySettings();
+    connect(&m_port, &QSerialPort::readyRead, this, [this] {
+        pull();
+        pollLineErrors();
+    });
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialChannel::onPortError);
+}
+
+SerialChannel::~SerialChannel() { m_port.close(); }
+
+void SerialChannel::applySettings() {
+    m_port.setBaudRate(kBaudRate);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    // Bytes are kept here, in the 256-byte buffer of our own; the port's must not stop
+    // reading before that buffer has seen its overflow.
+    m_port.setReadBufferSize(0);
+}
+
+void SerialChannel::setPort(int number) {
+    if (!m_port.isOpen()) m_number = number;
+}
+
+std::string SerialChannel::portLabel() const {
+    return portName(m_number) + " (" + device() + ")";
+}
+
+void SerialChannel::fail(const std::string& description) const {
+    throw KvError(kErrCommOrOpen, kCommErrorSource, description);
+}
+
+void SerialChannel::open() {
+    if (m_port.isOpen()) fail(portLabel() + " is already open.");
+    const std::string dev = device();
+    m_port.setPortName(QString::fromStdString(dev));
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        const auto error = m_port.error();
+        const std::string detail = m_port.errorString().toStdString();
+        m_port.clearError();
+        switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            fail(portLabel() + " does not exist. Choose another port under Port Setup.");
+        case QSerialPort::PermissionError:
+#if defined(Q_OS_UNIX)
+            if (::access(dev.c_str(), R_OK | W_OK) != 0)
+                fail("No permission to use " + portLabel() +
+                     ". The user must be in the dialout group (for example: sudo usermod "
+                     "-aG dialout $USER, then log in again).");
+#endif
+            fail(portLabel() + " is in use by another program.");
+        case QSerialPort::OpenError: fail(portLabel() + " is in use by another program.");
+        default: fail(portLabel() + " could not be opened: " + detail);
+        }
+    }
+    // A pseudo-terminal or a bare adapter may have no modem lines; the module does
+    // not need them, so a refusal is no failure.
+    m_port.setDataTerminalReady(true);
+    m_port.setRequestToSend(false);
+    m_port.clearError();
+    m_received.clear();
+    m_lostReason.clear();
+    m_overflowed = false;
+#if defined(Q_OS_LINUX)
+    m_countersAvailable = readCounters(static_cast<int>(m_port.handle()), m_counts);
+#endif
+}
+
+void SerialChannel::close() {
+    if (m_port.isOpen()) m_port.close();
+    m_received.clear();
+}
+
+bool SerialChannel::isOpen() const { return m_port.isOpen(); }
+
+void SerialChannel::requireOpen() const {
+    if (m_port.isOpen()) return;
+    fail(m_lostReason.empty() ? portLabel() + " is not open." : m_lostReason);
+}
+
+void SerialChannel::pull() {
+    if (!m_port.isOpen() || m_port.bytesAvailable() == 0) return;
+    const QByteArray data = m_port.readAll();
+    const auto room = kReceiveBufferSize - m_received.size();
+    const auto kept = std::min<std::size_t>(room, static_cast<std::size_t>(data.size()));
+    m_received.insert(m_received.end(), data.begin(), data.begin() + static_cast<qsizetype>(kept));
+    if (kept < static_cast<std::size_t>(data.size())) {
+        if (!m_overflowed) postEvent(comm_event::RxOver);
+        m_overflowed = true;
+    }
+}
+
+void SerialChannel::pollLineErrors() {
+#if defined(Q_OS_LINUX)
+    if (!m_countersAvailable || !m_port.isOpen()) return;
+    int now[4] = {0, 0, 0, 0};
+    if (!readCounters(static_cast<int>(m_port.handle()), now)) return;
+    static constexpr int codes[4] = {comm_event::Framing, comm_event::Overrun,
+                                     comm_event::RxOver, comm_event::RxParity};
+    for (int i = 0; i < 4; ++i)
+        if (now[i] != m_counts[i]) postEvent(codes[i]);
+    std::copy(std::begin(now), std::end(now), std::begin(m_counts));
+#endif
+}
+
+void SerialChannel::postEvent(int code) {
+    QMetaObject::invokeMethod(this, [this, code] { raiseEvent(code); }, Qt::QueuedConnection);
+}
+
+void SerialChannel::onPortError(QSerialPort::SerialPortError error) {
+    if (error != QSerialPort::ResourceError) return;
+    // The device went away (an adapter pulled out): the port is closed so that every
+    // later operation fails with this reason instead of waiting for its deadline.
+    const std::string reason = portLabel() + " stopped working (" +
+                               m_port.errorString().toStdString() + "). Check the cable.";
+    m_port.clearError();
+    close();
+    m_lostReason = reason;
+}
+
+std::size_t SerialChannel::bytesWaiting() {
+    requireOpen();
+    pull();
+    return m_received.size();
+}
+
+void SerialChannel::clearInput() {
+    requireOpen();
+    m_port.clear(QSerialPort::Input);
+    m_port.readAll();
+    m_received.clear();
+    m_overflowed = false;
+}
+
+std::uint8_t SerialChannel::takeByte() {
+    requireOpen();
+    pull();
+    if (m_received.empty()) fail("Nothing was received on " + portLabel() + ".");
+    const std::uint8_t b = m_received.front();
+    m_received.pop_front();
+    if (m_received.size() < kReceiveBufferSize) m_overflowed = false;
+    return b;
+}
+
+void SerialChannel::send(std::span<const std::uint8_t> bytes) {
+    requireOpen();
+    const auto n = static_cast<qint64>(bytes.size());
+    if (m_port.write(reinterpret_cast<const char*>(bytes.data()), n) != n)
+        fail("Sending on " + portLabel() + " failed: " + m_port.errorString().toStdString());
+    // Hand the bytes to the driver now: the pauses and deadlines count from this moment.
+    m_port.flush();
+}
+
+void SerialChannel::waitForInput(std::chrono::steady_clock::time_point deadline, bool yield) {
+    using namespace std::chrono;
+    if (!m_port.isOpen()) return;
+    pull();
+    const auto left = deadline - steady_clock::now();
+    if (left <= steady_clock::duration::zero()) return;
+    const int ms = static_cast<int>(ceil<milliseconds>(left).count());
+    if (!yield) {
+        m_port.waitForReadyRead(ms);
+        return;
+    }
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(&m_port, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
+    connect(&m_port, &QSerialPort::aboutToClose, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    loop.exec();
+}
+
+} // namespace kv

@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "link/channel.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <string>
+
+namespace kv {
+
+// The Channel on a real serial port: 56000 baud, 8 data bits, no parity, one stop bit,
+// no flow control, DTR on and RTS off where the device has them, null bytes kept and a
+// 256-byte receive buffer. Line errors come from the kernel's error counters (Linux)
+// and from the receive buffer overflowing; they reach the event handler through the
+// event loop, never from inside a wait.
+class SerialChannel : public QObject, public Channel {
+    Q_OBJECT
+
+public:
+    // The device a port number stands for ("/dev/ttyS0", "COM1", a pseudo-terminal).
+    using Resolver = std::function<std::string(int number)>;
+
+    static constexpr std::size_t kReceiveBufferSize = 256;
+
+    explicit SerialChannel(Resolver resolver, QObject* parent = nullptr);
+    ~SerialChannel() override;
+
+    // The line settings; they hold for every later open.
+    void applySettings();
+
+    void setPort(int number) override;
+    void open() override;
+    void close() override;
+    [[nodiscard]] bool isOpen() const override;
+    [[nodiscard]] std::size_t bytesWaiting() override;
+    void clearInput() override;
+    std::uint8_t takeByte() override;
+    void send(std::span<const std::uint8_t> bytes) override;
+
+    // Returns once bytes arrived, the port closed or the deadline passed; with `yield`
+    // the event loop runs meanwhile, without it the call blocks on the port.
+    void waitForInput(std::chrono::steady_clock::time_point deadline, bool yield);
+
+    [[nodiscard]] int port() const { return m_number; }
+    // The device the current port number resolves to.
+    [[nodiscard]] std::string device() const { return m_resolver(m_number); }
+
+private:
+    void pull();
+    void pollLineErrors();
+    void postEvent(int code);
+    void onPortError(QSerialPort::SerialPortError error);
+    [[noreturn]] void fail(const std::string& description) const;
+    void requireOpen() const;
+    [[nodiscard]] std::string portLabel() const;
+
+    QSerialPort m_port;
+    Resolver m_resolver;
+    int m_number = 1;
+    std::deque<std::uint8_t> m_received;
+    std::string m_lostReason;
+    bool m_overflowed = false;
+    // The kernel's counts of framing, overrun, buffer overrun and parity errors as last
+    // seen; counting is off where the device has no counters (pseudo-terminals).
+    bool m_countersAvailable = false;
+    int m_counts[4] = {0, 0, 0, 0};
+};
+
+} // namespace kv

@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "files/curve_data.h"
+#include "files/ui/new_table_dialog.h"
+#include "support/fake_shell.h"
+#include "support/test_files.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace kv;
+using kv::test::FakeShell;
+using kv::test::TempDir;
+
+namespace {
+
+const char* kTypeQuestion = "Enter table type (Race, EX, or Tarrow EX)";
+
+class NewTableDialogTest : public ::testing::Test {
+protected:
+    NewTableDialogTest() : shell(dir.path().string()) { dir.copyAllData(); }
+    Table16x2 shipped(const char* name) { return *readCurveFile(dir.file(name)); }
+
+    TempDir dir;
+    FakeShell shell;
+};
+
+} // namespace
+
+TEST_F(NewTableDialogTest, SliderTopGivesNineAndButtonsBuildTheTable) {
+    shell.script().expectInput(kTypeQuestion, "EX");
+    NewTableSession session(shell);
+    ASSERT_TRUE(session.start());
+    NewTableDialog dialog(session, nullptr);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+
+    EXPECT_EQ(dialog.windowTitle(), "Kestrel Vanta - New Table");
+    EXPECT_TRUE(dialog.isModal());
+    QSlider* slider = dialog.slider();
+    EXPECT_EQ(slider->orientation(), Qt::Vertical);
+    EXPECT_EQ(slider->value(), 9);
+    EXPECT_EQ(dialog.valueLabel()->text(), " 0");
+    // Position 9 is drawn at the bottom end of the groove.
+    const QPoint bottom = slider->mapTo(&dialog, QPoint(slider->width() / 2, slider->height() - 2));
+    slider->setValue(0);
+    const QPoint top = slider->mapTo(&dialog, QPoint(slider->width() / 2, 2));
+    EXPECT_LT(top.y(), bottom.y());
+    EXPECT_EQ(dialog.valueLabel()->text(), " 9");
+    EXPECT_FALSE(shell.tableShown()); // nothing until Update or OK
+
+    QTest::mouseClick(dialog.updateButton(), Qt::LeftButton);
+    EXPECT_TRUE(shell.tableShown());
+    EXPECT_EQ(shell.state().live.values, shipped("Vanta_EX_Max.dat"));
+    EXPECT_TRUE(dialog.isVisible());
+
+    // The keyboard moves the thumb the way the arrow points.
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Down);
+    EXPECT_EQ(dialog.valueLabel()->text(), " 8");
+    slider->setValue(5);
+    EXPECT_EQ(dialog.valueLabel()->text(), " 4");
+    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(shell.state().live.values,
+              blendTemplates(shipped("Vanta_EX_Min.dat"), shipped("Vanta_EX_Max.dat"), 4));
+}
+
+TEST_F(NewTableDialogTest, MenuEntryShowsTheDialogOnlyAfterTheStartUpSteps) {
+    // Cancel at the save question: no dialog, the table stays.
+    shell.setTableShown(true);
+    shell.script().expectMessage("Save advance table before closing file?", Button::Cancel);
+    runNewTable(shell, nullptr);
+    EXPECT_TRUE(shell.tableShown());
+
+    // Otherwise the modal dialog opens; OK there builds the bottom-end table.
+    shell.script().expectMessage("Save advance table before closing file?", Button::No);
+    shell.script().expectInput(kTypeQuestion, "race");
+    bool sawDialog = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<NewTableDialog*>(QApplication::activeModalWidget());
+        sawDialog = dialog != nullptr;
+        if (dialog) dialog->okButton()->click();
+    });
+    runNewTable(shell, nullptr);
+    EXPECT_TRUE(sawDialog);
+    EXPECT_TRUE(shell.tableShown());
+    EXPECT_EQ(shell.state().live.values, shipped("Vanta_Min.dat"));
+}

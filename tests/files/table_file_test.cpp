@@ -1,0 +1,210 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/errors.h"
+#include "files/curve_data.h"
+#include "files/table_file.h"
+#include "support/test_files.h"
+
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace kv;
+using kv::test::readAll;
+using kv::test::TempDir;
+using kv::test::writeAll;
+namespace fs = std::filesystem;
+
+namespace {
+
+Table16x2 ramp() {
+    Table16x2 t;
+    for (int p = 1; p <= kPoints; ++p) {
+        t(p, kWot) = p * 2.0 + 0.123456789;
+        t(p, kLow) = p * 2.5 - 1.0 / 3;
+    }
+    return t;
+}
+
+std::string paramSection(const std::string& file) {
+    return file.substr(parseCurveData(file)->end);
+}
+
+// The parameter section read on top of `current` flags, as Open Table does.
+TableFileParameters read(const std::vector<std::string>& lines, ModuleParameters current = {}) {
+    TableFileParameters p = parameterDefaults(current);
+    applyParameterLines(lines, p);
+    return p;
+}
+
+std::vector<std::string> files(const TempDir& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        names.push_back(e.path().filename().string());
+    return names;
+}
+
+} // namespace
+
+TEST(TableFileWriting, ParameterSectionTexts) {
+    ModuleParameters p;
+    p.RPMLimit = 5700;
+    EXPECT_EQ(paramSection(tableFileText(ramp(), p, "RACE")),
+              "!Module Parameters\r\n!RearOffset:  0\r\n!RetardVal:  0\r\n!RPMLimit:  5700\r\n"
+              "!CrankRevs:  2\r\n!FixedLimFlag: False\r\n!SelEEPROMTblFlag: True\r\n"
+              "!RetardEnableFlag: False\r\n!KickStartFlag: False\r\n!Version: RACE\r\n");
+
+    p.RearOffset = -3;
+    std::string text = paramSection(tableFileText(ramp(), p, "TEX"));
+    EXPECT_NE(text.find("\r\n!RearOffset: -3\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n!Version: TEX\r\n"), std::string::npos);
+    p.RearOffset = 4;
+    p.KickStartFlag = true;
+    text = paramSection(tableFileText(ramp(), p, "EX"));
+    EXPECT_NE(text.find("\r\n!RearOffset:  4\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n!KickStartFlag: True\r\n"), std::string::npos);
+}
+
+TEST(TableFileWriting, RoundTripIsExact) {
+    TempDir dir;
+    ProgramState s;
+    s.live.values = ramp();
+    s.live.values(3, kLow) = -0.0;
+    s.live.values(4, kWot) = 41.25; // the file keeps what the table holds, in range or not
+    s.params = {-3, 7, 1, 9900, true, false, true, true};
+    s.TableType = "TEX";
+    ASSERT_TRUE(writeTableFile(dir.file("t.tbl"), s));
+
+    const auto back = readTableFile(dir.file("t.tbl"));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(std::memcmp(&back->values, &s.live.values, sizeof back->values), 0);
+    const TableFileParameters p = read(back->parameterLines);
+    EXPECT_EQ(p.params, s.params);
+    EXPECT_EQ(p.TableType, "TEX");
+}
+
+TEST(TableFileReading, MissingLinesGiveFileDefaultsAndKeepFlags) {
+    ModuleParameters current{3, 4, 3, 8000, true, false, true, true};
+    const TableFileParameters p = read({}, current);
+    EXPECT_EQ(p.TableType, "RACE");
+    EXPECT_EQ(p.params, (ModuleParameters{0, 0, 2, 5700, true, false, true, true}));
+
+    // A limit file opened as a table has no parameter section at all.
+    TempDir dir;
+    writeAll(dir.file("limit.dat"), curveDataText(ramp()));
+    EXPECT_TRUE(readTableFile(dir.file("limit.dat"))->parameterLines.empty());
+}
+
+TEST(TableFileReading, NumbersAreRoundedHalfEvenThenHeldToTheirRange) {
+    const auto p = [](const std::string& line) { return read({line}).params; };
+    EXPECT_EQ(p("!RPMLimit:  12000").RPMLimit, 9900);
+    EXPECT_EQ(p("!RPMLimit:  100").RPMLimit, 3000);
+    EXPECT_EQ(p("!RPMLimit:").RPMLimit, 3000);
+    EXPECT_EQ(p("!rpmlimit:  6000").RPMLimit, 6000);
+    EXPECT_EQ(p("!RearOffset: -9").RearOffset, -5);
+    EXPECT_EQ(p("!RearOffset: 9").RearOffset, 5);
+    EXPECT_EQ(p("!CrankRevs:  0").CrankRevs, 1);
+    EXPECT_EQ(p("!CrankRevs: none").CrankRevs, 1);
+    EXPECT_EQ(p("!RetardVal:  2.5").RetardVal, 2);
+    EXPECT_EQ(p("!RetardVal:  3.5").RetardVal, 4);
+    EXPECT_EQ(p("!RetardVal: 1 0").RetardVal, 10); // blanks inside are skipped
+    // Without a colon the whole line is the value text, which holds no leading number.
+    EXPECT_EQ(p("!RPMLimit 6000").RPMLimit, 3000);
+    // A line holding two keys sets both from the text after its first colon.
+    const ModuleParameters both = p("!RearOffset: 3 !RetardVal: 8");
+    EXPECT_EQ(both.RearOffset, 3);
+    EXPECT_EQ(both.RetardVal, 3);
+    // The key may stand anywhere in a kept line.
+    EXPECT_EQ(p("note !RPMLimit: 7000").RPMLimit, 7000);
+}
+
+TEST(TableFileReading, FlagsAndTableType) {
+    const auto flags = [](const std::string& value) {
+        return read({"!FixedLimFlag: " + value}, ModuleParameters{0, 0, 2, 3000, true}).params
+            .FixedLimFlag;
+    };
+    EXPECT_FALSE(flags("False"));
+    EXPECT_FALSE(flags("1"));
+    EXPECT_TRUE(flags("true"));
+    EXPECT_TRUE(flags("xxTRUExx"));
+
+    const auto type = [](std::vector<std::string> lines) { return read(lines).TableType; };
+    EXPECT_EQ(type({"!Version: TEX"}), "TEX");
+    EXPECT_EQ(type({"!Version: tex"}), "TEX");
+    EXPECT_EQ(type({"!Version: EX"}), "EX");
+    EXPECT_EQ(type({"!Version: RACE"}), "RACE");
+    EXPECT_EQ(type({"!Version: 8.10"}), "RACE");
+    // A later line without EX or TEX changes nothing; a later EX line overrides.
+    EXPECT_EQ(type({"!Version: EX", "!Version: RACE"}), "EX");
+    EXPECT_EQ(type({"!Version: TEX", "!Version: EX"}), "EX");
+}
+
+TEST(TableFileReading, LineOrderAndHeadingDoNotMatter) {
+    const std::vector<std::string> lines = {
+        "!Module Parameters", "!RearOffset: -2",         "!RetardVal:  5",
+        "!RPMLimit:  6500",   "!CrankRevs:  3",          "!FixedLimFlag: True",
+        "!SelEEPROMTblFlag: False", "!RetardEnableFlag: True", "!KickStartFlag: True",
+        "!Version: EX"};
+    const TableFileParameters inOrder = read(lines);
+    std::vector<std::string> shuffled(lines.rbegin(), lines.rend() - 1); // no heading
+    const TableFileParameters reversed = read(shuffled);
+    EXPECT_EQ(inOrder.params, (ModuleParameters{-2, 5, 3, 6500, true, false, true, true}));
+    EXPECT_EQ(reversed.params, inOrder.params);
+    EXPECT_EQ(reversed.TableType, "EX");
+}
+
+TEST(TableFileReading, BeyondSixteenBitsIsAnOverflowAfterTheRestIsRead) {
+    for (const char* line : {"!RPMLimit:  40000", "!RetardVal: 32767.5", "!RearOffset: -1e999",
+                             "!CrankRevs: 1e400"}) {
+        TableFileParameters p = parameterDefaults({});
+        try {
+            applyParameterLines({line, "!Version: EX", "!KickStartFlag: True"}, p);
+            ADD_FAILURE() << line << " did not overflow";
+        } catch (const KvError& e) {
+            EXPECT_EQ(e.code(), kErrOverflow);
+            EXPECT_EQ(e.description(), "Overflow");
+        }
+        EXPECT_EQ(p.TableType, "EX") << line;
+        EXPECT_TRUE(p.params.KickStartFlag);
+        EXPECT_EQ(p.params, (ModuleParameters{0, 0, 2, 5700, false, true, false, true}));
+    }
+    // -32768.5 rounds to the even -32768, which fits, and is then raised to -5.
+    EXPECT_EQ(read({"!RearOffset: -32768.5"}).params.RearOffset, -5);
+}
+
+TEST(TableFileSaving, ReplacesWholeOrNotAtAll) {
+    TempDir dir;
+    const std::string target = dir.file("t.tbl");
+    writeAll(target, std::string(5000, 'x'));
+    ::chmod(target.c_str(), 0640);
+    ASSERT_TRUE(writeFileAtomically(target, "new\r\n"));
+    EXPECT_EQ(readAll(target), "new\r\n");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(files(dir), std::vector<std::string>{"t.tbl"}); // no temporary left behind
+
+    // Through a link the file it points to is replaced and the link stays.
+    fs::create_symlink(target, dir.file("link.tbl"));
+    ASSERT_TRUE(writeFileAtomically(dir.file("link.tbl"), "via link\r\n"));
+    EXPECT_TRUE(fs::is_symlink(dir.file("link.tbl")));
+    EXPECT_EQ(readAll(target), "via link\r\n");
+
+    // A target that cannot be replaced (a folder) or a folder that does not exist.
+    fs::create_directory(dir.file("folder.tbl"));
+    writeAll(dir.file("folder.tbl") + "/inside", "keep");
+    EXPECT_FALSE(writeFileAtomically(dir.file("folder.tbl"), "x"));
+    EXPECT_EQ(readAll(dir.file("folder.tbl") + "/inside"), "keep");
+    EXPECT_FALSE(writeFileAtomically(dir.file("nowhere") + "/t.tbl", "x"));
+    EXPECT_EQ(files(dir).size(), 3u);
+}
+
+TEST(TableFileSaving, ReadOnlyFolderKeepsThePreviousFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
+    TempDir dir;
+    const std::string target = dir.file("t.tbl");
+    writeAll(target, "previous");
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(writeFileAtomically(target, "new"));
+    EXPECT_EQ(readAll(target), "previous");
+}
