@@ -38,7 +38,7 @@ struct ChartLook {
         std::string legend;
         std::uint32_t color = 0; // 0xRRGGBB
         double width = 2.0;
-        double marker = 7.0;
+        double marker = 5.0;
         bool operator==(const Series&) const = default;
     };
     enum class LegendPlace { Top, Bottom, Left, Right, Hidden };
@@ -48,8 +48,8 @@ struct ChartLook {
     Axis x{"RPM", 0, 7500, 16, 0};
     Axis y{"Advance (Deg)", 0, 45, 10, 0};
     // Index 0 is chart series 1 (WOT), index 1 series 2 (Low).
-    std::array<Series, 2> series{Series{"WOT", 0xC0392B, 2.0, 7.0},
-                                 Series{"Low MAP", 0x1F5FAF, 2.0, 7.0}};
+    std::array<Series, 2> series{Series{"WOT", 0xC0392B, 2.0, 5.0},
+                                 Series{"Low MAP", 0x1F5FAF, 2.0, 5.0}};
     LegendPlace legend = LegendPlace::Top;
     std::uint32_t background = 0xFFFFFF;
     std::uint32_t plotBackground = 0xFFFFFF;

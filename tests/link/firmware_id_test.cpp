@@ -11,8 +11,10 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr const char* kTimeout = "RS-232 timeout. Check cable and click Abort.";
 
 Bytes idReply(const std::string& text) {
-    Bytes b{0x10};
-    b.insert(b.end(), text.begin(), text.end());
+    Bytes b;
+    b.reserve(text.size() + 2);
+    b.push_back(0x10);
+    for (const char c : text) b.push_back(static_cast<std::uint8_t>(c));
     b.push_back(0x0D);
     return b;
 }

@@ -7,6 +7,11 @@
 #include "app/ui/qt_dialogs.h"
 #include "app/window_layout.h"
 #include "files/save_table.h"
+#include "link/transfers.h"
+#include "link/ui/link_controller.h"
+#include "link/ui/port_select_frame.h"
+#include "link/ui/port_settings.h"
+#include "link/ui/progress_frame.h"
 #include "table/ui/grid_view.h"
 #include "table/ui/table_model.h"
 
@@ -21,7 +26,7 @@
 namespace kv {
 
 MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolder,
-                       QWidget* parent)
+                       std::unique_ptr<PortSettings> portSettings, QWidget* parent)
     : QMainWindow(parent), m_branding(std::move(branding)),
       m_folder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
                                        : std::move(programFolder)) {
@@ -40,6 +45,15 @@ MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolde
     m_chart->setObjectName(QStringLiteral("Chart2D1"));
     m_model = new TableModel(m_state, this);
     m_grid = new GridView(m_model, central);
+    m_portFrame = new PortSelectFrame(central);
+    m_portFrame->setObjectName(QStringLiteral("fraPortSelect"));
+    m_portFrame->move(24, 24);
+    m_portFrame->hide();
+    m_progressFrame = new ProgressFrame(central);
+    m_progressFrame->setObjectName(QStringLiteral("fraProgress1"));
+    m_progressFrame->hide();
+    m_link = std::make_unique<LinkController>(m_state, *m_dialogs, *m_progressFrame,
+                                              std::move(portSettings));
     buildMenus();
     resize(900, 640);
 
@@ -78,9 +92,9 @@ void MainWindow::buildMenus() {
 
     QMenu* comm = menuBar()->addMenu(QStringLiteral("&Communications"));
     comm->setObjectName(QStringLiteral("mnuComm"));
-    addItem(comm, "&Download From EEPROM", "mnuDownload");
-    addItem(comm, "&Upload To EEPROM", "mnuUpload");
-    addItem(comm, "&Port Setup", "mnuPortSetup");
+    QAction* download = addItem(comm, "&Download From EEPROM", "mnuDownload");
+    QAction* upload = addItem(comm, "&Upload To EEPROM", "mnuUpload");
+    QAction* portSetup = addItem(comm, "&Port Setup", "mnuPortSetup");
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -98,6 +112,9 @@ void MainWindow::buildMenus() {
     connect(exit, &QAction::triggered, this, &MainWindow::mnuExit_Click);
     connect(contents, &QAction::triggered, this, &MainWindow::mnuHelpContents_Click);
     connect(about, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
+    connect(download, &QAction::triggered, this, &MainWindow::mnuDownload_Click);
+    connect(upload, &QAction::triggered, this, &MainWindow::mnuUpload_Click);
+    connect(portSetup, &QAction::triggered, this, &MainWindow::mnuPortSetup_Click);
 }
 
 QAction* MainWindow::action(const char* name) const {
@@ -112,6 +129,12 @@ void MainWindow::Form_Load() {
             m_state.AbortRequested = false;
         }))
         return;
+    if (!steps.run([&] {
+            m_link->attachPortFrame(*m_portFrame);
+            m_link->loadStoredPort();
+        }))
+        return;
+    if (!steps.run([&] { m_link->applySettings(); })) return;
     if (!steps.run([&] {
             if (!loadChartTemplate())
                 m_dialogs->message("Chart template file Vanta_Chart.oc2 not found.", "Form Load",
@@ -189,7 +212,19 @@ void MainWindow::resizeLayout() {
         m_grid->setGeometry(px(l.grid.left, tx), px(l.grid.top, ty), px(l.grid.width, tx),
                             px(l.grid.height, ty));
         m_grid->fitCells(tx, ty);
+        m_progressFrame->move((width() - m_progressFrame->width()) / 2,
+                              (centralWidget()->height() - m_progressFrame->height()) / 2);
+        resetPort(isMinimized());
     });
+}
+
+void MainWindow::resetPort(bool minimised) {
+    if (m_transfer) {
+        m_portResetPending = true;
+        return;
+    }
+    m_link->closePortIfOpen();
+    if (!minimised) m_link->applySettings();
 }
 
 void MainWindow::applyInteraction(const std::string& tableType) {
@@ -203,6 +238,9 @@ void MainWindow::resizeEvent(QResizeEvent* e) {
 
 void MainWindow::changeEvent(QEvent* e) {
     QMainWindow::changeEvent(e);
+    // Minimising is a resize too: the port is closed but the settings stay.
+    if (e->type() == QEvent::WindowStateChange && isMinimized())
+        runStep(*m_dialogs, [&] { resetPort(true); });
 }
 
 void MainWindow::mnuCloseTable_Click() {
@@ -210,9 +248,18 @@ void MainWindow::mnuCloseTable_Click() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+    if (m_transfer) {
+        // Unloading under a running transfer would pull the port from under it.
+        m_dialogs->message("A transfer with the module is under way. Wait for it to end, "
+                           "or press Escape to stop a download, before closing.",
+                           "Exit Program", Buttons::OK, Icon::Exclamation);
+        e->ignore();
+        return;
+    }
     bool keep = false;
     if (m_tableShown)
         keep = !offerToSave(*this, "Save advance table before exiting?", "Exit Program");
+    m_link->closePortIfOpen();
     if (keep) {
         e->ignore();
         return;

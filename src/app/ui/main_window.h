@@ -3,6 +3,7 @@
 
 #include "app/branding.h"
 #include "app/shell.h"
+#include "link/ui/port_settings.h"
 #include "table/program_state.h"
 
 #include <QAction>
@@ -16,6 +17,9 @@ namespace kv {
 class GridView;
 class TableModel;
 class HelpViewer;
+class LinkController;
+class PortSelectFrame;
+class ProgressFrame;
 
 // The program's one long-lived window: menus, the chart over the grid, the port and
 // progress frames. It is a switchboard: each command lives with its subsystem and
@@ -24,8 +28,9 @@ class MainWindow : public QMainWindow, public Shell {
     Q_OBJECT
 public:
     // `dialogs` null: real dialogs. `programFolder` empty: the executable's folder.
+    // `portSettings` null: the per-user settings store.
     MainWindow(Branding branding, Dialogs* dialogs = nullptr, QString programFolder = {},
-               QWidget* parent = nullptr);
+               std::unique_ptr<PortSettings> portSettings = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Shell
@@ -48,6 +53,11 @@ public:
     [[nodiscard]] GridView* grid() const { return m_grid; }
     [[nodiscard]] QWidget* chart() const { return m_chart; }
     [[nodiscard]] const Branding& branding() const { return m_branding; }
+    [[nodiscard]] LinkController& link() const { return *m_link; }
+    [[nodiscard]] PortSelectFrame* portFrame() const { return m_portFrame; }
+    [[nodiscard]] ProgressFrame* progressFrame() const { return m_progressFrame; }
+    // True while a download or an upload runs.
+    [[nodiscard]] bool transferRunning() const { return m_transfer; }
     [[nodiscard]] double twipsPerPixelX() const;
     [[nodiscard]] double twipsPerPixelY() const;
 
@@ -56,6 +66,9 @@ public:
     void mnuExit_Click() { close(); }
     void mnuHelpContents_Click();
     void mnuAbout_Click();
+    void mnuPortSetup_Click();
+    void mnuDownload_Click();
+    void mnuUpload_Click();
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -68,6 +81,11 @@ private:
     QAction* addItem(QMenu* menu, const char* caption, const char* name);
     void Form_Load();
     void escapePressed();
+    // Port handling of the resize: close an open port, and unless minimised apply the
+    // line settings again. Put off while a transfer runs.
+    void resetPort(bool minimised);
+    // Runs a transfer with every command that could disturb it unavailable.
+    template <class Body> void runTransfer(Body&& body);
 
     ProgramState m_state;
     Branding m_branding;
@@ -80,7 +98,12 @@ private:
     QWidget* m_chart = nullptr;
     QMenu* m_popup = nullptr;
     HelpViewer* m_help = nullptr;
+    PortSelectFrame* m_portFrame = nullptr;
+    ProgressFrame* m_progressFrame = nullptr;
+    std::unique_ptr<LinkController> m_link;
     bool m_tableShown = false;
+    bool m_transfer = false;
+    bool m_portResetPending = false;
 };
 
 } // namespace kv

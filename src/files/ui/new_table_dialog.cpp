@@ -25,8 +25,9 @@ NewTableDialog::NewTableDialog(NewTableSession& session, QWidget* parent)
     m_slider->setInvertedControls(true);
     m_slider->setSingleStep(1);
     m_slider->setPageStep(2);
-    m_slider->setTickPosition(QSlider::TicksRight);
+    m_slider->setTickPosition(QSlider::TicksBothSides);
     m_slider->setTickInterval(1);
+    m_slider->setMinimumHeight(160);
     m_slider->setValue(m_session.sliderPosition());
     m_value->setText(QString::fromStdString(m_session.slopeLabel()));
     m_value->setObjectName(QStringLiteral("lblAdvSlopeVal"));

@@ -7,6 +7,7 @@
 #include <QChart>
 #include <QFile>
 #include <QFont>
+#include <QGraphicsLayout>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QLegend>
@@ -53,6 +54,10 @@ AdvanceChart::AdvanceChart(ProgramState& state, QWidget* parent)
     : QChartView(parent), m_state(state) {
     m_chart = new QChart();
     m_chart->setAnimationOptions(QChart::NoAnimation);
+    // The chart fills its part of the window edge to edge; the template sets its colour.
+    m_chart->setBackgroundRoundness(0);
+    m_chart->setMargins(QMargins(8, 6, 24, 6)); // room for the last RPM label
+    m_chart->layout()->setContentsMargins(0, 0, 0, 0);
     m_axisX = new QValueAxis(m_chart);
     m_axisY = new QValueAxis(m_chart);
     m_chart->addAxis(m_axisX, Qt::AlignBottom);

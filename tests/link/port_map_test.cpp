@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/errors.h"
+#include "link/port_map.h"
+
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+TEST(PortMap, NamesAndNumbers) {
+    EXPECT_EQ(portName(1), "Com1");
+    EXPECT_EQ(portName(255), "Com255");
+    EXPECT_EQ(portNumberOf("Com3"), 3);
+    EXPECT_EQ(portNumberOf("COM255"), 255);
+    EXPECT_EQ(portNumberOf("com0"), std::nullopt);
+    EXPECT_EQ(portNumberOf("Com256"), std::nullopt);
+    EXPECT_EQ(portNumberOf("Com"), std::nullopt);
+    EXPECT_EQ(portNumberOf("/dev/ttyUSB0"), std::nullopt);
+}
+
+TEST(PortMap, DefaultDevicesAreDeterministic) {
+#if defined(__linux__)
+    EXPECT_EQ(defaultDevice(1), "/dev/ttyS0");
+    EXPECT_EQ(defaultDevice(4), "/dev/ttyS3");
+#endif
+    EXPECT_EQ(defaultDevice(7), defaultDevice(7));
+    EXPECT_NE(defaultDevice(7), defaultDevice(8));
+}
+
+TEST(PortMap, StoredValueMustBeAWholeNumberFromOneTo255) {
+    EXPECT_EQ(parseStoredPort("3"), 3);
+    EXPECT_EQ(parseStoredPort("255"), 255);
+    EXPECT_EQ(parseStoredPort(" 12 "), 12);
+    for (const char* bad : {"", "x", "3.5", "3x", "0", "256", "-1", "99999999999999999999"}) {
+        EXPECT_THROW((void)parseStoredPort(bad), KvError) << bad;
+    }
+    try {
+        (void)parseStoredPort("abc");
+    } catch (const KvError& e) {
+        EXPECT_NE(e.description().find("abc"), std::string::npos);
+    }
+}
+
+} // namespace
+} // namespace kv

@@ -1,0 +1,182 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The protocol through the real serial adapter against the emulator on a
+// pseudo-terminal, with the pauses read back from the emulator's byte log.
+#include "link/protocol.h"
+#include "link/ui/qt_link_host.h"
+#include "scripted_module.h"
+#include "sim_process.h"
+
+#include <QCoreApplication>
+#include <chrono>
+#include <gtest/gtest.h>
+
+namespace kv::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<std::uint8_t>;
+constexpr const char* kTimeout = "RS-232 timeout. Check cable and click Abort.";
+constexpr const char* kImage =
+    "0b0e12161a1e22262a2e32363a3e4246484c5054585c6064686c7074787c80841c1c0002140839";
+
+Bytes imageBytes() {
+    Bytes b;
+    const std::string hex = kImage;
+    for (std::size_t i = 0; i < hex.size(); i += 2)
+        b.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return b;
+}
+
+std::string hexOf(const Bytes& b) {
+    std::string s;
+    char buf[3];
+    for (const auto x : b) {
+        std::snprintf(buf, sizeof buf, "%02x", x);
+        s += buf;
+    }
+    return s;
+}
+
+struct SimLink : ::testing::Test {
+    void start(QStringList args = {}) {
+        args << QStringLiteral("--image") << QString::fromLatin1(kImage);
+        sim = std::make_unique<SimProcess>(args);
+        ASSERT_TRUE(sim->started());
+    }
+    [[nodiscard]] Bytes buffer() const { return {state.EEPROMBuffer.begin(), state.EEPROMBuffer.end()}; }
+
+    // Gap before each byte the tuner sent, from the module's last byte or the tuner's
+    // own previous byte, whichever came later.
+    struct Gap {
+        std::uint8_t byte;
+        std::uint8_t previousSent;
+        double afterReplyMs;
+        double afterSentMs;
+    };
+    [[nodiscard]] std::vector<Gap> gaps() const {
+        std::vector<Gap> out;
+        long long lastTx = -1, lastRx = -1;
+        std::uint8_t prev = 0;
+        for (const auto& e : sim->log()) {
+            if (!e.received) {
+                lastTx = e.us;
+                continue;
+            }
+            if (lastRx >= 0)
+                out.push_back({e.byte, prev, (e.us - std::max(lastTx, lastRx)) / 1000.0,
+                               (e.us - lastRx) / 1000.0});
+            lastRx = e.us;
+            prev = e.byte;
+        }
+        return out;
+    }
+
+    std::unique_ptr<SimProcess> sim;
+    ProgramState state;
+    ScriptedDialogs dialogs;
+    NullProgress progress;
+    SerialChannel channel{[this](int) { return sim ? sim->device() : std::string("/nonexistent"); }};
+    QtLinkHost host{state, dialogs, channel, progress};
+};
+
+TEST_F(SimLink, IdentificationGivesTheTableType) {
+    start({"--id", "V1005T EX 2.3"});
+    ReadFirmwareID(host);
+    EXPECT_TRUE(state.CommOKFlag);
+    EXPECT_EQ(state.FirmwareID, "V1005T EX 2.3");
+    EXPECT_EQ(state.TableType, "TEX");
+    EXPECT_FALSE(channel.isOpen());
+}
+
+TEST_F(SimLink, FullReadMatchesTheModuleWithTheRequiredPauses) {
+    start();
+    ReadEEPROMData(host);
+    ASSERT_TRUE(state.CommOKFlag);
+    EXPECT_EQ(hexOf(buffer()), kImage);
+    EXPECT_FALSE(channel.isOpen());
+    const auto g = gaps();
+    ASSERT_EQ(g.size(), 2u + 39u);
+    for (const auto& gap : g) EXPECT_GE(gap.afterReplyMs, 5.0) << int(gap.byte);
+    // Between two reads both the exchange's pause and the block's have run.
+    for (std::size_t i = 3; i < g.size(); ++i) EXPECT_GE(g[i].afterReplyMs, 10.0) << i;
+}
+
+TEST_F(SimLink, WriteAndVerifyProgramTheModuleWithTheRequiredPauses) {
+    start();
+    Bytes image = imageBytes();
+    for (auto& b : image) b = static_cast<std::uint8_t>(b + 1);
+    std::copy(image.begin(), image.end(), state.EEPROMBuffer.begin());
+    WriteEEPROMData(host);
+    EXPECT_TRUE(state.CommOKFlag);
+    EXPECT_EQ(state.VerifyErrorCount, 0);
+    for (const auto& gap : gaps()) {
+        if (gap.previousSent == 0x16) EXPECT_GE(gap.afterSentMs, 5.0); // command, pause, data
+        else EXPECT_GE(gap.afterReplyMs, 5.0) << int(gap.byte);
+    }
+    EXPECT_EQ(sim->stop(), hexOf(image));
+}
+
+TEST_F(SimLink, WrongReadBackFailsTheVerification) {
+    start({"--fault", "bad-read=5", "--no-pace"});
+    std::copy_n(imageBytes().begin(), 39, state.EEPROMBuffer.begin());
+    WriteEEPROMData(host);
+    EXPECT_TRUE(state.CommOKFlag);
+    EXPECT_EQ(state.VerifyErrorCount, 1);
+}
+
+TEST_F(SimLink, MissingAcknowledgeTimesOutWithinTheDeadline) {
+    start({"--fault", "no-ack=7", "--no-pace"});
+    state.EEPROMBuffer.fill(0x55);
+    dialogs.expectError(kTimeout, Button::Ignore);
+    const auto t0 = Clock::now();
+    WriteEEPROMData(host);
+    const auto took = Clock::now() - t0;
+    EXPECT_FALSE(state.CommOKFlag);
+    EXPECT_GE(took, std::chrono::milliseconds(1000));
+    EXPECT_LT(took, std::chrono::milliseconds(3000));
+    const std::string final = sim->stop();
+    EXPECT_EQ(final.substr(0, 16), std::string(16, '5'));
+    EXPECT_EQ(final.substr(16), std::string(kImage).substr(16));
+}
+
+TEST_F(SimLink, SilentModuleAndMissingTerminatorAreTimeouts) {
+    for (const char* fault : {"no-reply", "no-terminator", "delay=1500"}) {
+        start({"--fault", fault, "--no-pace"});
+        dialogs.expectError(kTimeout, Button::Abort);
+        const auto t0 = Clock::now();
+        ReadFirmwareID(host);
+        EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(2500)) << fault;
+        EXPECT_FALSE(state.CommOKFlag) << fault;
+        EXPECT_FALSE(channel.isOpen()) << fault;
+        EXPECT_TRUE(dialogs.done()) << fault;
+        sim.reset();
+    }
+}
+
+TEST_F(SimLink, GarbageAndMissingEchoNeverSucceed) {
+    start({"--fault", "garbage", "--no-pace"});
+    SetEEPROMAddress(host, 16);
+    EXPECT_FALSE(state.CommOKFlag);
+    sim.reset();
+
+    start({"--fault", "no-echo", "--id", "ABC", "--no-pace"});
+    dialogs.expectError("Firmware ID - no command echo.", Button::Abort);
+    ReadFirmwareID(host);
+    EXPECT_FALSE(state.CommOKFlag);
+}
+
+TEST_F(SimLink, ModuleThatDisappearsEndsTheExchangeWithAMessage) {
+    start({"--no-pace"});
+    channel.setPort(1);
+    channel.open();
+    sim->kill();
+    dialogs.expectError("", Button::Abort);
+    const auto t0 = Clock::now();
+    ReadFirmwareID(host);
+    EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(2500));
+    EXPECT_FALSE(state.CommOKFlag);
+    EXPECT_FALSE(channel.isOpen());
+}
+
+} // namespace
+} // namespace kv::test
