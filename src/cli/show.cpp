@@ -11,7 +11,9 @@
 namespace kv::cli {
 namespace {
 
-const char* flagText(bool f) { return f ? "True" : "False"; }
+const char* flagText(bool f) {
+    return f ? "True" : "False";
+}
 
 void printTable(const ProgramState& s) {
     const ModuleParameters& p = s.params;
@@ -27,8 +29,10 @@ void printTable(const ProgramState& s) {
     // The grid as the window shows it: headings, then "Low" and "WOT" at one decimal.
     for (int r = 0; r < kGridRows; ++r) {
         std::string line;
-        for (int c = 0; c < kGridCols; ++c) line += PadField(s.live.text(r, c), 8);
-        while (!line.empty() && line.back() == ' ') line.pop_back();
+        for (int c = 0; c < kGridCols; ++c)
+            line += PadField(s.live.text(r, c), 8);
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
         std::cout << line << "\n";
     }
 }

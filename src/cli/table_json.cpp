@@ -39,8 +39,8 @@ private:
                                  std::to_string(m_i));
     }
     void skipSpace() {
-        while (m_i < m_s.size() && (m_s[m_i] == ' ' || m_s[m_i] == '\t' || m_s[m_i] == '\n' ||
-                                    m_s[m_i] == '\r'))
+        while (m_i < m_s.size() &&
+               (m_s[m_i] == ' ' || m_s[m_i] == '\t' || m_s[m_i] == '\n' || m_s[m_i] == '\r'))
             ++m_i;
     }
     bool take(char c) {
@@ -85,7 +85,8 @@ private:
         ++m_i;
         JsonArray arr;
         if (take(']')) return Json{std::move(arr)};
-        do arr.push_back(value(depth + 1));
+        do
+            arr.push_back(value(depth + 1));
         while (take(','));
         if (!take(']')) fail("expected ']'");
         return Json{std::move(arr)};
@@ -100,13 +101,27 @@ private:
                 if (m_i >= m_s.size()) break;
                 c = m_s[m_i++];
                 switch (c) {
-                case '"': case '\\': case '/': break;
-                case 'n': c = '\n'; break;
-                case 't': c = '\t'; break;
-                case 'r': c = '\r'; break;
-                case 'b': c = '\b'; break;
-                case 'f': c = '\f'; break;
-                default: fail("unsupported escape");
+                case '"':
+                case '\\':
+                case '/':
+                    break;
+                case 'n':
+                    c = '\n';
+                    break;
+                case 't':
+                    c = '\t';
+                    break;
+                case 'r':
+                    c = '\r';
+                    break;
+                case 'b':
+                    c = '\b';
+                    break;
+                case 'f':
+                    c = '\f';
+                    break;
+                default:
+                    fail("unsupported escape");
                 }
             }
             out.push_back(c);
@@ -152,12 +167,14 @@ void appendNumber(std::string& out, double v) {
 std::string quoted(const std::string& s) {
     std::string out = "\"";
     for (const char c : s) {
-        if (c == '"' || c == '\\') out.push_back('\\'), out.push_back(c);
+        if (c == '"' || c == '\\')
+            out.push_back('\\'), out.push_back(c);
         else if (static_cast<unsigned char>(c) < 0x20) {
             std::array<char, 8> buf{};
             const auto n = std::snprintf(buf.data(), buf.size(), "\\u%04x", c);
             out.append(buf.data(), static_cast<std::size_t>(n));
-        } else out.push_back(c);
+        } else
+            out.push_back(c);
     }
     return out + "\"";
 }

@@ -32,14 +32,18 @@ std::optional<std::string_view> nextLine(std::string_view& rest) {
     return line;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // One blank-separated field of `line`, advancing past it; empty at the end.
 std::string_view nextField(std::string_view& line) {
     std::size_t b = 0;
-    while (b < line.size() && isBlank(line[b])) ++b;
+    while (b < line.size() && isBlank(line[b]))
+        ++b;
     std::size_t e = b;
-    while (e < line.size() && !isBlank(line[e])) ++e;
+    while (e < line.size() && !isBlank(line[e]))
+        ++e;
     const std::string_view field = line.substr(b, e - b);
     line.remove_prefix(e);
     return field;

@@ -19,8 +19,7 @@ bool isNormalFile(const std::string& path) {
 
 // Runs `step` under the error prompt; an Abort there becomes the dialog function's own
 // error, raised to its caller.
-template <class Step>
-void guarded(Dialogs& dialogs, const KvError& aborted, Step&& step) {
+template <class Step> void guarded(Dialogs& dialogs, const KvError& aborted, Step&& step) {
     if (runStep(dialogs, std::forward<Step>(step)) == StepOutcome::Aborted) throw aborted;
 }
 
@@ -68,8 +67,7 @@ std::string FileSave(Dialogs& dialogs, const std::string& fileTitle, const std::
             answer = dialogs.message(text, "File Save", Buttons::YesNoCancel, Icon::Exclamation);
         });
         if (answer == Button::Yes) return path;
-        if (answer == Button::Cancel)
-            throw KvError(kErrSave, "File Save", "Canceled File Save");
+        if (answer == Button::Cancel) throw KvError(kErrSave, "File Save", "Canceled File Save");
     }
 }
 

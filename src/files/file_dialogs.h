@@ -15,8 +15,7 @@ inline constexpr const char* kTableFilter = "Advance table files (*.tbl)|*.tbl";
 // "Canceled File Open" when the user cancels its question, "Aborted File Open" when the
 // user aborts after an error.
 [[nodiscard]] std::string FileOpen(Dialogs& dialogs, const std::string& fileTitle,
-                                   const std::string& filter,
-                                   const std::string& notExistMessage);
+                                   const std::string& filter, const std::string& notExistMessage);
 
 // The save dialog with its replace question. Returns the path to write, or an empty path
 // when no file was chosen. Throws KvError 0x800403E9 "File Save" with "Canceled File

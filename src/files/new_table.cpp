@@ -24,7 +24,8 @@ Table16x2 blendTemplates(const Table16x2& min, const Table16x2& max, int slope) 
 
 std::string tableTypeFromAnswer(const std::string& answer) {
     std::string up = answer;
-    for (char& c : up) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : up)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (up == "RACE") return "RACE";
     if (up == "EX") return "EX";
     if (up == "TARROW EX") return "TEX";
@@ -77,7 +78,9 @@ void NewTableSession::setSliderPosition(int position) {
     m_slope = static_cast<std::int16_t>(kSlopeMax - std::clamp(position, 0, kSlopeMax));
 }
 
-std::string NewTableSession::slopeLabel() const { return signedText(m_slope); }
+std::string NewTableSession::slopeLabel() const {
+    return signedText(m_slope);
+}
 
 void NewTableSession::CreateNewTable() {
     ProgramState& s = m_shell.state();

@@ -18,8 +18,7 @@ bool SaveTable(Shell& shell) {
     // 2. Whatever the live store holds, written whole or not at all. A failed save keeps
     // the table open: closing it here could discard the very table that was not saved.
     if (!writeTableFile(path, shell.state())) {
-        shell.dialogs().message("Error saving " + path, "File Open", Buttons::OK,
-                                Icon::Critical);
+        shell.dialogs().message("Error saving " + path, "File Open", Buttons::OK, Icon::Critical);
         return false;
     }
 

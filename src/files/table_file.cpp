@@ -18,11 +18,14 @@
 namespace kv {
 namespace {
 
-const char* flagText(bool f) { return f ? "True" : "False"; }
+const char* flagText(bool f) {
+    return f ? "True" : "False";
+}
 
 std::string lower(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -56,10 +59,10 @@ bool writeAll(int fd, std::string_view bytes) {
 int createSibling(const std::filesystem::path& target, std::string& name) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = (target.parent_path() / ("." + target.filename().string() + ".kv" +
-                                        std::to_string(::getpid()) + "-" +
-                                        std::to_string(counter++)))
-                   .string();
+        name =
+            (target.parent_path() / ("." + target.filename().string() + ".kv" +
+                                     std::to_string(::getpid()) + "-" + std::to_string(counter++)))
+                .string();
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
@@ -173,8 +176,10 @@ void applyParameterLines(const std::vector<std::string>& lines, TableFileParamet
         if (containsNoCase(line, "!Version")) {
             // "TEX" first: it contains "EX".
             const std::string v = valueText(line);
-            if (containsNoCase(v, "TEX")) p.TableType = "TEX";
-            else if (containsNoCase(v, "EX")) p.TableType = "EX";
+            if (containsNoCase(v, "TEX"))
+                p.TableType = "TEX";
+            else if (containsNoCase(v, "EX"))
+                p.TableType = "EX";
         }
     }
     if (overflowed) throw overflowError();

@@ -17,8 +17,10 @@ constexpr std::size_t kMaxTextBytes = 120;
 constexpr double kMaxAxisMagnitude = 1e6;
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -33,12 +35,13 @@ bool isPrintableUtf8(std::string_view s) {
             ++i;
             continue;
         }
-        std::size_t extra = 0;
-        std::uint32_t cp = 0;
-        if ((c & 0xE0) == 0xC0) extra = 1, cp = c & 0x1Fu;
-        else if ((c & 0xF0) == 0xE0) extra = 2, cp = c & 0x0Fu;
-        else if ((c & 0xF8) == 0xF0) extra = 3, cp = c & 0x07u;
-        else return false;
+        // The lead byte says how many continuation bytes follow.
+        const std::size_t extra = (c & 0xE0) == 0xC0   ? 1
+                                  : (c & 0xF0) == 0xE0 ? 2
+                                  : (c & 0xF8) == 0xF0 ? 3
+                                                       : 0;
+        if (extra == 0) return false;
+        std::uint32_t cp = c & (0x3Fu >> extra);
         if (i + extra >= s.size()) return false;
         for (std::size_t k = 1; k <= extra; ++k) {
             const auto cc = static_cast<unsigned char>(s[i + k]);
@@ -74,9 +77,12 @@ bool parseColor(std::string_view s, std::uint32_t& out) {
     std::uint32_t v = 0;
     for (char c : s.substr(1)) {
         int d = -1;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
         if (d < 0) return false;
         v = (v << 4) | static_cast<std::uint32_t>(d);
     }
@@ -113,9 +119,11 @@ bool parseText(std::string_view s, std::string& out) {
 
 bool parseLegendPlace(std::string_view s, ChartLook::LegendPlace& out) {
     using P = ChartLook::LegendPlace;
-    static const std::map<std::string_view, P> places{
-        {"top", P::Top}, {"bottom", P::Bottom}, {"left", P::Left},
-        {"right", P::Right}, {"hidden", P::Hidden}};
+    static const std::map<std::string_view, P> places{{"top", P::Top},
+                                                      {"bottom", P::Bottom},
+                                                      {"left", P::Left},
+                                                      {"right", P::Right},
+                                                      {"hidden", P::Hidden}};
     const auto it = places.find(trim(s));
     if (it == places.end()) return false;
     out = it->second;
@@ -128,8 +136,7 @@ const std::map<std::string_view, std::pair<Setter, const char*>>& setters() {
     using L = ChartLook;
     static const std::map<std::string_view, std::pair<Setter, const char*>> table{
         {"header", {[](auto v, L& l) { return parseText(v, l.header); }, "a text"}},
-        {"header.size",
-         {[](auto v, L& l) { return parseInt(v, 6, 48, l.headerSize); }, "6 to 48"}},
+        {"header.size", {[](auto v, L& l) { return parseInt(v, 6, 48, l.headerSize); }, "6 to 48"}},
         {"x.title", {[](auto v, L& l) { return parseText(v, l.x.title); }, "a text"}},
         {"y.title", {[](auto v, L& l) { return parseText(v, l.y.title); }, "a text"}},
         {"x.range",
@@ -214,8 +221,9 @@ ChartTemplateResult parseChartTemplate(std::string_view text, const ChartLook& b
             // A byte-order mark is what some editors put in front of a text file.
             if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
             if (trim(line) != kChartTemplateMagic)
-                return fail(base, 1, "not a chart template (expected \"" +
-                                         std::string(kChartTemplateMagic) + "\")");
+                return fail(base, 1,
+                            "not a chart template (expected \"" + std::string(kChartTemplateMagic) +
+                                "\")");
             continue;
         }
         line = trim(line);

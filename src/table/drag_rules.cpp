@@ -53,8 +53,8 @@ double clampDragged(double v, bool exLimited, double exMax) {
     return v;
 }
 
-double draggedValue(const ProgramState& state, int series, int point, double startValue,
-                    int startY, int y) {
+double draggedValue(const ProgramState& state, int series, int point, double startValue, int startY,
+                    int y) {
     return clampDragged(movedValue(startValue, startY, y), state.exLimited(),
                         state.ExMaxTable(point, series));
 }

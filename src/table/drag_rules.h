@@ -11,10 +11,10 @@ namespace kv {
 // What the chart keeps between the events of one drag. Series and point stay set after
 // a drag ends; only the next left-button press on the chart changes them.
 struct DragState {
-    int DragSeries = 0;         // series of the picked point, 0 when none
-    int DragPoint = 0;          // point of the picked point, 0 when none
-    int DragStartY = 0;         // vertical pixel position at the last button press
-    double DragStartValue = 0;  // value of the picked point when it was picked
+    int DragSeries = 0;          // series of the picked point, 0 when none
+    int DragPoint = 0;           // point of the picked point, 0 when none
+    int DragStartY = 0;          // vertical pixel position at the last button press
+    double DragStartValue = 0;   // value of the picked point when it was picked
     bool DragSuppressed = false; // from a double-click until the next button release
 };
 

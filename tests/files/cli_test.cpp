@@ -26,7 +26,8 @@ class Cli : public ::testing::Test {
 protected:
     Outcome cli(const std::vector<std::string>& args) {
         std::string cmd = std::string("'") + KV_BIN_DIR + "/kestrel-vanta-cli'";
-        for (const auto& a : args) cmd += " '" + a + "'";
+        for (const auto& a : args)
+            cmd += " '" + a + "'";
         cmd += " >'" + dir.file("stdout") + "' 2>'" + dir.file("stderr") + "'";
         const int raw = std::system(cmd.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readAll(dir.file("stdout")),
@@ -115,8 +116,11 @@ TEST_F(Cli, FailuresAndBadUsage) {
     EXPECT_NE(r.err.find("Error saving"), std::string::npos);
 
     for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{"show"}, {"show", "a", "b"}, {"show", "a", "--xml"},
-          {"write", dir.file("in.json")}, {"new", "--type", "EX", "-o", "x"},
+         {std::vector<std::string>{"show"},
+          {"show", "a", "b"},
+          {"show", "a", "--xml"},
+          {"write", dir.file("in.json")},
+          {"new", "--type", "EX", "-o", "x"},
           {"new", "--type", "tarrow", "--slope", "1", "-o", "x"},
           {"new", "--type", "EX", "--slope", "10", "-o", "x"}}) {
         EXPECT_EQ(cli(bad).status, 2) << bad[0] << " " << bad.size();

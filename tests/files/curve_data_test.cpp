@@ -44,8 +44,16 @@ std::string replaceAll(std::string s, const std::string& from, const std::string
 
 TEST(CurveData, EveryDoubleReadsBackBitForBit) {
     std::mt19937_64 rng(20240611);
-    const double specials[] = {0.1, 1.0 / 3, -0.0, 5e-324, std::numeric_limits<double>::max(),
-                               -1e-300, 40, 100.0 / 9, 2.2250738585072014e-308, -32768.5};
+    const double specials[] = {0.1,
+                               1.0 / 3,
+                               -0.0,
+                               5e-324,
+                               std::numeric_limits<double>::max(),
+                               -1e-300,
+                               40,
+                               100.0 / 9,
+                               2.2250738585072014e-308,
+                               -32768.5};
     for (int round = 0; round < 50; ++round) {
         Table16x2 t;
         for (int p = 1; p <= kPoints; ++p)
@@ -104,7 +112,8 @@ TEST(CurveData, RefusesWhatIsNotTheLayout) {
         {"end without line end", good.substr(0, good.size() - 2)},
         {"other version", replaceAll(good, "KVCURVES 1", "KVCURVES 2")},
     };
-    for (const auto& [what, bytes] : bad) EXPECT_FALSE(parseCurveData(bytes)) << what;
+    for (const auto& [what, bytes] : bad)
+        EXPECT_FALSE(parseCurveData(bytes)) << what;
     // Cut anywhere inside the section, it is refused.
     for (std::size_t n = 0; n < good.size(); ++n)
         EXPECT_FALSE(parseCurveData(good.substr(0, n))) << "truncated at " << n;

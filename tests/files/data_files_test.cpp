@@ -16,9 +16,10 @@ Table16x2 shipped(const char* name) {
 } // namespace
 
 TEST(ShippedCurves, TemplatesAreOrderedAndInRange) {
-    const std::pair<const char*, const char*> pairs[] = {{"Vanta_Min.dat", "Vanta_Max.dat"},
-                                                         {"Vanta_EX_Min.dat", "Vanta_EX_Max.dat"},
-                                                         {"Tarrow_EX_Min.dat", "Tarrow_EX_Max.dat"}};
+    const std::pair<const char*, const char*> pairs[] = {
+        {"Vanta_Min.dat", "Vanta_Max.dat"},
+        {"Vanta_EX_Min.dat", "Vanta_EX_Max.dat"},
+        {"Tarrow_EX_Min.dat", "Tarrow_EX_Max.dat"}};
     for (const auto& [minName, maxName] : pairs) {
         const Table16x2 mn = shipped(minName), mx = shipped(maxName);
         for (int p = 1; p <= kPoints; ++p)
@@ -30,7 +31,8 @@ TEST(ShippedCurves, TemplatesAreOrderedAndInRange) {
         for (const Table16x2* t : {&mn, &mx}) {
             // Little advance when cranking, more through the mid range; Low above WOT.
             EXPECT_LT((*t)(1, kWot), (*t)(9, kWot)) << minName;
-            for (int p = 1; p <= kPoints; ++p) EXPECT_GE((*t)(p, kLow), (*t)(p, kWot));
+            for (int p = 1; p <= kPoints; ++p)
+                EXPECT_GE((*t)(p, kLow), (*t)(p, kWot));
         }
     }
 }

@@ -157,8 +157,8 @@ TEST_F(NewTable, SaveQuestionComesFirst) {
 TEST_F(NewTable, MissingTemplateEndsTheCommandWithNoTable) {
     fs::remove(dir.file("Vanta_EX_Min.dat"));
     fs::remove(dir.file("Tarrow_EX_Max.dat"));
-    const std::pair<const char*, const char*> cases[] = {{"EX", "Vanta_EX_Min.dat not found."},
-                                                         {"Tarrow EX", "Tarrow_EX_Max.dat not found."}};
+    const std::pair<const char*, const char*> cases[] = {
+        {"EX", "Vanta_EX_Min.dat not found."}, {"Tarrow EX", "Tarrow_EX_Max.dat not found."}};
     for (const auto& [answer, message] : cases) {
         shell.setTableShown(true);
         shell.script().expectMessage("Save advance table before closing file?", Button::No);

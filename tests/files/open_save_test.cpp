@@ -172,7 +172,10 @@ TEST_F(OpenSave, MissingFileOffersRetryAndCancel) {
 TEST_F(OpenSave, UnreadableFilesCloseTheTable) {
     open(table("a.tbl", filled(1, 2), "RACE"));
     const ModuleParameters before = s().params;
-    std::vector<std::string> bad = {"", std::string("\x7f" "ELF\x02\x01\x00\x00", 8),
+    std::vector<std::string> bad = {"",
+                                    std::string("\x7f"
+                                                "ELF\x02\x01\x00\x00",
+                                                8),
                                     curveDataText(filled(1, 2)).substr(0, 100)};
     for (std::size_t i = 0; i < bad.size(); ++i) {
         const std::string path = dir.file("bad" + std::to_string(i) + ".tbl");
@@ -222,10 +225,10 @@ TEST_F(OpenSave, ExTableIsLoweredToItsLimitsButTheFileIsNot) {
     limits(5, kWot) = 32;
     writeAll(dir.file("Vanta_EX_Max.dat"), curveDataText(limits));
     Table16x2 t = filled(30, 31);
-    t(5, kWot) = 35;    // above 32: lowered
-    t(6, kWot) = 30;    // below its limit of 36: kept
-    t(7, kLow) = -4;    // no lower bound for values from a file
-    t(8, kLow) = 45.5;  // above its limit: lowered
+    t(5, kWot) = 35;   // above 32: lowered
+    t(6, kWot) = 30;   // below its limit of 36: kept
+    t(7, kLow) = -4;   // no lower bound for values from a file
+    t(8, kLow) = 45.5; // above its limit: lowered
     const std::string path = table("ex.tbl", t, "EX");
     const std::string bytes = readAll(path);
     open(path);

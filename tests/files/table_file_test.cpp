@@ -121,8 +121,8 @@ TEST(TableFileReading, NumbersAreRoundedHalfEvenThenHeldToTheirRange) {
 
 TEST(TableFileReading, FlagsAndTableType) {
     const auto flags = [](const std::string& value) {
-        return read({"!FixedLimFlag: " + value}, ModuleParameters{0, 0, 2, 3000, true}).params
-            .FixedLimFlag;
+        return read({"!FixedLimFlag: " + value}, ModuleParameters{0, 0, 2, 3000, true})
+            .params.FixedLimFlag;
     };
     EXPECT_FALSE(flags("False"));
     EXPECT_FALSE(flags("1"));
@@ -141,11 +141,11 @@ TEST(TableFileReading, FlagsAndTableType) {
 }
 
 TEST(TableFileReading, LineOrderAndHeadingDoNotMatter) {
-    const std::vector<std::string> lines = {
-        "!Module Parameters", "!RearOffset: -2",         "!RetardVal:  5",
-        "!RPMLimit:  6500",   "!CrankRevs:  3",          "!FixedLimFlag: True",
-        "!SelEEPROMTblFlag: False", "!RetardEnableFlag: True", "!KickStartFlag: True",
-        "!Version: EX"};
+    const std::vector<std::string> lines = {"!Module Parameters",       "!RearOffset: -2",
+                                            "!RetardVal:  5",           "!RPMLimit:  6500",
+                                            "!CrankRevs:  3",           "!FixedLimFlag: True",
+                                            "!SelEEPROMTblFlag: False", "!RetardEnableFlag: True",
+                                            "!KickStartFlag: True",     "!Version: EX"};
     const TableFileParameters inOrder = read(lines);
     std::vector<std::string> shuffled(lines.rbegin(), lines.rend() - 1); // no heading
     const TableFileParameters reversed = read(shuffled);
@@ -155,8 +155,8 @@ TEST(TableFileReading, LineOrderAndHeadingDoNotMatter) {
 }
 
 TEST(TableFileReading, BeyondSixteenBitsIsAnOverflowAfterTheRestIsRead) {
-    for (const char* line : {"!RPMLimit:  40000", "!RetardVal: 32767.5", "!RearOffset: -1e999",
-                             "!CrankRevs: 1e400"}) {
+    for (const char* line :
+         {"!RPMLimit:  40000", "!RetardVal: 32767.5", "!RearOffset: -1e999", "!CrankRevs: 1e400"}) {
         TableFileParameters p = parameterDefaults({});
         try {
             applyParameterLines({line, "!Version: EX", "!KickStartFlag: True"}, p);

@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
     kv::AdvanceChart chart(state);
     chart.resize(1024, 538); // the upper 70 % of a 1024 x 768 window
     chart.show();
-    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents();
 
     QWidget* vp = chart.viewport();
     PaintCounter counter;

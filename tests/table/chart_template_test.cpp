@@ -75,10 +75,10 @@ TEST(ChartTemplate, RefusedTemplatesSayWhyAndChangeNothing) {
         {kHead + "header = " + std::string(121, 'x') + "\n", "must be a text"},
         {kHead + "header = a\x01z\n", "must be a text"},
         {kHead + "header = a\x7Fz\n", "must be a text"},
-        {kHead + "header = \xC3\n", "must be a text"},            // cut sequence
-        {kHead + "header = \xC0\xAF\n", "must be a text"},        // overlong
-        {kHead + "header = \xED\xA0\x80\n", "must be a text"},    // surrogate
-        {kHead + "header = \xC2\x85\n", "must be a text"},        // C1 control
+        {kHead + "header = \xC3\n", "must be a text"},         // cut sequence
+        {kHead + "header = \xC0\xAF\n", "must be a text"},     // overlong
+        {kHead + "header = \xED\xA0\x80\n", "must be a text"}, // surrogate
+        {kHead + "header = \xC2\x85\n", "must be a text"},     // C1 control
         {kHead + "x.range = 10 10\n", "min < max"},
         {kHead + "x.range = 7500 0\n", "min < max"},
         {kHead + "x.range = 0\n", "min < max"},
@@ -126,8 +126,7 @@ TEST(ChartTemplate, AnyBytesGiveAResult) {
 
 TEST(ChartTemplateFile, UnusableFilesAreRefusedWithoutHanging) {
     test::TempDir dir;
-    EXPECT_NE(readChartTemplate(dir.file("absent.oc2")).error.find("not found"),
-              std::string::npos);
+    EXPECT_NE(readChartTemplate(dir.file("absent.oc2")).error.find("not found"), std::string::npos);
     EXPECT_NE(readChartTemplate(dir.path().string()).error.find("is not a file"),
               std::string::npos);
 

@@ -47,7 +47,7 @@ TEST_F(ChartView, TemplateLoadReportsSuccessAndFailure) {
     EXPECT_EQ(series(2)->name(), "Low");
     EXPECT_EQ(series(1)->name(), "WOT");
 
-    test::writeAll(dir.file("garbage.oc2"), std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10));
+    test::writeAll(dir.file("garbage.oc2"), std::string("\177ELF\2\1\1\0\0\0", 10));
     test::writeAll(dir.file("huge.oc2"), kHead + std::string(1 << 20, '#'));
     test::writeAll(dir.file("half.oc2"), kHead + "header = Half\nx.range = 1 0\n");
     for (const char* name : {"absent.oc2", "", "garbage.oc2", "huge.oc2", "half.oc2"}) {
@@ -59,9 +59,14 @@ TEST_F(ChartView, TemplateLoadReportsSuccessAndFailure) {
         EXPECT_EQ(axis(chart->chart(), Qt::Vertical)->max(), 50) << name;
     }
 
-    ASSERT_TRUE(chart->loadTemplate(KV_DATA_DIR "/Vanta_Chart.oc2"));
+    // A template starts from the designed look, not from the one before it.
+    test::writeAll(dir.file("other.oc2"), kHead + "x.title = Engine speed\n");
+    ASSERT_TRUE(chart->loadTemplate(QString::fromStdString(dir.file("other.oc2"))));
     EXPECT_EQ(chart->chart()->title(), "Advance Curves");
+    EXPECT_EQ(axis(chart->chart(), Qt::Horizontal)->titleText(), "Engine speed");
     EXPECT_EQ(series(2)->name(), "Low MAP");
+    ASSERT_TRUE(chart->loadTemplate(KV_DATA_DIR "/Vanta_Chart.oc2"));
+    EXPECT_EQ(chart->look().y.max, 45);
 }
 
 TEST_F(ChartView, CurvesFollowTheStoreAfterABulkLoad) {
@@ -90,7 +95,8 @@ TEST_F(ChartView, ABatchDrawsOnceAtItsEnd) {
     {
         AdvanceChart::Batch outer(*chart);
         AdvanceChart::Batch inner(*chart);
-        for (int p = 1; p <= kPoints; ++p) chart->setValue(kLow, p, 1.0 * p);
+        for (int p = 1; p <= kPoints; ++p)
+            chart->setValue(kLow, p, 1.0 * p);
         EXPECT_EQ(redraws.count(), 0);
         EXPECT_EQ(chart->value(kLow, 3), 3.0); // the store is current inside a batch
     }

@@ -205,7 +205,8 @@ TEST_F(DragEditing, EachMoveRedrawsTheCurveOnce) {
     const QPoint p = at(kWot, 10);
     press(p);
     EXPECT_EQ(redraws.count(), 0); // picking draws no curve
-    for (int i = 1; i <= 5; ++i) move(p - QPoint(0, 2 * i));
+    for (int i = 1; i <= 5; ++i)
+        move(p - QPoint(0, 2 * i));
     EXPECT_EQ(redraws.count(), 5);
     release(p - QPoint(0, 10));
 }

@@ -40,8 +40,8 @@ TEST(DragRules, LimitsApplyExFirstThenTheRange) {
     EXPECT_EQ(clampDragged(-0.2, false, 0.0), 0.0);
     EXPECT_EQ(clampDragged(33.0, true, 32.0), 32.0);
     EXPECT_EQ(clampDragged(31.8, true, 32.0), 31.8);
-    EXPECT_EQ(clampDragged(44.0, true, 42.0), 40.0);  // a limit above 40: the range wins
-    EXPECT_EQ(clampDragged(5.0, true, -3.0), 0.0);    // a limit below 0: the floor wins
+    EXPECT_EQ(clampDragged(44.0, true, 42.0), 40.0); // a limit above 40: the range wins
+    EXPECT_EQ(clampDragged(5.0, true, -3.0), 0.0);   // a limit below 0: the floor wins
     EXPECT_EQ(clampDragged(std::nan(""), false, 0), 0.0);
     EXPECT_EQ(clampDragged(INFINITY, false, 0), 40.0);
 

@@ -13,8 +13,8 @@
 namespace kv {
 
 NewTableDialog::NewTableDialog(NewTableSession& session, QWidget* parent)
-    : QDialog(parent), m_session(session), m_slider(new QSlider(Qt::Vertical)),
-      m_value(new QLabel), m_update(new QPushButton(QStringLiteral("Update"))),
+    : QDialog(parent), m_session(session), m_slider(new QSlider(Qt::Vertical)), m_value(new QLabel),
+      m_update(new QPushButton(QStringLiteral("Update"))),
       m_ok(new QPushButton(QStringLiteral("OK"))) {
     setWindowTitle(QStringLiteral("Kestrel Vanta - New Table"));
     setModal(true);

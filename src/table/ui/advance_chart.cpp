@@ -23,9 +23,13 @@ constexpr double kRpmStep = 500.0;
 constexpr double kLabelGap = 6.0;
 constexpr double kLabelPadding = 3.0;
 
-QColor rgb(std::uint32_t c) { return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | c)); }
+QColor rgb(std::uint32_t c) {
+    return QColor::fromRgb(static_cast<QRgb>(0xFF000000u | c));
+}
 
-double rpmOf(int point) { return (point - 1) * kRpmStep; }
+double rpmOf(int point) {
+    return (point - 1) * kRpmStep;
+}
 
 void styleAxis(QValueAxis* axis, const ChartLook::Axis& a, const ChartLook& look) {
     axis->setRange(a.min, a.max);
@@ -41,10 +45,14 @@ void styleAxis(QValueAxis* axis, const ChartLook::Axis& a, const ChartLook& look
 
 Qt::Alignment alignmentOf(ChartLook::LegendPlace p) {
     switch (p) {
-    case ChartLook::LegendPlace::Bottom: return Qt::AlignBottom;
-    case ChartLook::LegendPlace::Left: return Qt::AlignLeft;
-    case ChartLook::LegendPlace::Right: return Qt::AlignRight;
-    default: return Qt::AlignTop;
+    case ChartLook::LegendPlace::Bottom:
+        return Qt::AlignBottom;
+    case ChartLook::LegendPlace::Left:
+        return Qt::AlignLeft;
+    case ChartLook::LegendPlace::Right:
+        return Qt::AlignRight;
+    default:
+        return Qt::AlignTop;
     }
 }
 
@@ -65,7 +73,8 @@ AdvanceChart::AdvanceChart(ProgramState& state, QWidget* parent)
     for (int s = 1; s <= kCurves; ++s) {
         auto* series = new QLineSeries(m_chart);
         QList<QPointF> points;
-        for (int p = 1; p <= kPoints; ++p) points.append({rpmOf(p), 0.0});
+        for (int p = 1; p <= kPoints; ++p)
+            points.append({rpmOf(p), 0.0});
         series->replace(points);
         m_chart->addSeries(series);
         series->attachAxis(m_axisX);
@@ -88,7 +97,7 @@ AdvanceChart::AdvanceChart(ProgramState& state, QWidget* parent)
 AdvanceChart::~AdvanceChart() = default;
 
 bool AdvanceChart::loadTemplate(const QString& path, QString* error) {
-    const auto result = readChartTemplate(QFile::encodeName(path).toStdString(), m_look);
+    const auto result = readChartTemplate(QFile::encodeName(path).toStdString());
     if (!result.ok) {
         if (error) *error = QString::fromStdString(result.error);
         return false;
@@ -154,7 +163,9 @@ void AdvanceChart::refresh() {
     flush();
 }
 
-void AdvanceChart::beginBatch() { ++m_batchDepth; }
+void AdvanceChart::beginBatch() {
+    ++m_batchDepth;
+}
 
 void AdvanceChart::endBatch() {
     if (m_batchDepth > 0) --m_batchDepth;
@@ -175,7 +186,8 @@ void AdvanceChart::flush() {
 void AdvanceChart::redrawSeries(int series) {
     QList<QPointF> points;
     points.reserve(kPoints);
-    for (int p = 1; p <= kPoints; ++p) points.append({rpmOf(p), m_state.live.value(series, p)});
+    for (int p = 1; p <= kPoints; ++p)
+        points.append({rpmOf(p), m_state.live.value(series, p)});
     m_series[static_cast<std::size_t>(series - 1)]->replace(points);
 }
 
@@ -219,7 +231,9 @@ void AdvanceChart::showValueLabel() {
     flush();
 }
 
-void AdvanceChart::hideValueLabel() { m_labelBox->hide(); }
+void AdvanceChart::hideValueLabel() {
+    m_labelBox->hide();
+}
 
 void AdvanceChart::showValueLabelAt(int series, int point) {
     if (!validPoint(series, point)) return;
@@ -229,15 +243,18 @@ void AdvanceChart::showValueLabelAt(int series, int point) {
     showValueLabel();
 }
 
-bool AdvanceChart::valueLabelVisible() const { return m_labelBox->isVisible(); }
+bool AdvanceChart::valueLabelVisible() const {
+    return m_labelBox->isVisible();
+}
 
-QString AdvanceChart::valueLabelText() const { return m_labelText->text(); }
+QString AdvanceChart::valueLabelText() const {
+    return m_labelText->text();
+}
 
 void AdvanceChart::placeValueLabel() {
     if (!validPoint(m_labelSeries, m_labelPoint)) return;
     const QRectF textRect = m_labelText->boundingRect();
-    const QSizeF size(textRect.width() + 2 * kLabelPadding,
-                      textRect.height() + 2 * kLabelPadding);
+    const QSizeF size(textRect.width() + 2 * kLabelPadding, textRect.height() + 2 * kLabelPadding);
     const QPointF at = m_chart->mapToPosition(
         {rpmOf(m_labelPoint), m_state.live.value(m_labelSeries, m_labelPoint)},
         m_series[std::size_t(m_labelSeries - 1)]);

@@ -33,8 +33,9 @@ public:
     AdvanceChart(const AdvanceChart&) = delete;
     AdvanceChart& operator=(const AdvanceChart&) = delete;
 
-    // Appearance. On failure the look stays as it was (at start-up: as designed) and
-    // `error`, if given, says why; the caller shows the message.
+    // Appearance: the template over the designed look. On failure the look stays as it
+    // was (at start-up: as designed) and `error`, if given, says why; the caller shows
+    // the message.
     bool loadTemplate(const QString& path, QString* error = nullptr);
     void applyLook(const ChartLook& look);
     [[nodiscard]] const ChartLook& look() const { return m_look; }

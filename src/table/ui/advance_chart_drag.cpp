@@ -13,14 +13,18 @@ namespace {
 constexpr Qt::KeyboardModifiers kBlockingKeys =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
 
-bool noBlockingKeys(const QMouseEvent* e) { return (e->modifiers() & kBlockingKeys) == 0; }
+bool noBlockingKeys(const QMouseEvent* e) {
+    return (e->modifiers() & kBlockingKeys) == 0;
+}
 
 QPoint wholePixels(const QMouseEvent* e) {
     const QPointF at = e->position();
     return {drag::toPixels(at.x()), drag::toPixels(at.y())};
 }
 
-QString text1(double v) { return QString::fromStdString(format1(v)); }
+QString text1(double v) {
+    return QString::fromStdString(format1(v));
+}
 
 } // namespace
 
@@ -56,9 +60,9 @@ void AdvanceChart::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() != Qt::LeftButton || !noBlockingKeys(event)) return;
 
     Batch batch(*this);
-    const double v = drag::draggedValue(m_state, m_drag.DragSeries, m_drag.DragPoint,
-                                        m_drag.DragStartValue, m_drag.DragStartY,
-                                        wholePixels(event).y());
+    const double v =
+        drag::draggedValue(m_state, m_drag.DragSeries, m_drag.DragPoint, m_drag.DragStartValue,
+                           m_drag.DragStartY, wholePixels(event).y());
     setValue(m_drag.DragSeries, m_drag.DragPoint, v);
     setValueLabelText(text1(v));
 }
