@@ -33,22 +33,34 @@ bool parseFault(std::string_view text, Faults& faults) {
     const auto eq = text.find('=');
     const std::string_view name = text.substr(0, eq);
     if (eq == std::string_view::npos) {
-        if (name == "no-reply") faults.noReply = true;
-        else if (name == "no-echo") faults.noEcho = true;
-        else if (name == "garbage") faults.garbage = true;
-        else if (name == "no-terminator") faults.noTerminator = true;
-        else if (name == "bad-address-ack") faults.badAddressAck = true;
-        else return false;
+        if (name == "no-reply")
+            faults.noReply = true;
+        else if (name == "no-echo")
+            faults.noEcho = true;
+        else if (name == "garbage")
+            faults.garbage = true;
+        else if (name == "no-terminator")
+            faults.noTerminator = true;
+        else if (name == "bad-address-ack")
+            faults.badAddressAck = true;
+        else
+            return false;
         return true;
     }
     long n = 0;
     if (!number(text.substr(eq + 1), n)) return false;
-    if (name == "no-ack") faults.noAckAt = static_cast<int>(n);
-    else if (name == "bad-ack") faults.badAckAt = static_cast<int>(n);
-    else if (name == "bad-read") faults.badReadAt = static_cast<int>(n);
-    else if (name == "stop-after") faults.stopAfter = n;
-    else if (name == "delay") faults.delayMs = static_cast<int>(std::min(n, 60000L));
-    else return false;
+    if (name == "no-ack")
+        faults.noAckAt = static_cast<int>(n);
+    else if (name == "bad-ack")
+        faults.badAckAt = static_cast<int>(n);
+    else if (name == "bad-read")
+        faults.badReadAt = static_cast<int>(n);
+    else if (name == "stop-after")
+        faults.stopAfter = n;
+    else if (name == "delay")
+        faults.delayMs = static_cast<int>(std::min(n, 60000L));
+    else
+        return false;
     return true;
 }
 
@@ -102,14 +114,17 @@ std::vector<std::uint8_t> ModuleModel::receive(std::uint8_t byte) {
     case Expect::WriteData:
         echo(reply, byte);
         m_memory[static_cast<std::size_t>(m_pointer)] = byte;
-        if (!atImageByte(m_faults.noAckAt)) reply.push_back(atImageByte(m_faults.badAckAt) ? kNak : kAck);
+        if (!atImageByte(m_faults.noAckAt))
+            reply.push_back(atImageByte(m_faults.badAckAt) ? kNak : kAck);
         m_pointer = (m_pointer + 1) & 0xFF;
         m_expect = Expect::Command;
         break;
     }
     if (m_faults.noReply || (m_faults.stopAfter && m_received > *m_faults.stopAfter)) return {};
     if (m_faults.garbage)
-        for (auto& b : reply) b = static_cast<std::uint8_t>(0x80 | (m_junk = static_cast<std::uint8_t>(m_junk * 37 + 11)));
+        for (auto& b : reply)
+            b = static_cast<std::uint8_t>(0x80 |
+                                          (m_junk = static_cast<std::uint8_t>(m_junk * 37 + 11)));
     return reply;
 }
 

@@ -13,16 +13,16 @@ namespace kv::sim {
 // Misbehaviour to put on for tests and demonstrations. "Byte N" is image byte N, the
 // one at module address 16 + N.
 struct Faults {
-    bool noReply = false;           // never answers anything
-    bool noEcho = false;            // leaves out every echo
-    bool garbage = false;           // every reply byte replaced by junk (0x80..0xFF)
-    bool noTerminator = false;      // the identification never ends with 0x0D
-    bool badAddressAck = false;     // set-address acknowledged with 0x00
-    std::optional<int> noAckAt;     // the write of byte N gets its echoes, no acknowledge
-    std::optional<int> badAckAt;    // the write of byte N is acknowledged with 0x15
-    std::optional<int> badReadAt;   // reading byte N returns its complement
-    std::optional<long> stopAfter;  // silent after this many received bytes
-    int delayMs = 0;                // every reply starts this late (applied by the sim)
+    bool noReply = false;          // never answers anything
+    bool noEcho = false;           // leaves out every echo
+    bool garbage = false;          // every reply byte replaced by junk (0x80..0xFF)
+    bool noTerminator = false;     // the identification never ends with 0x0D
+    bool badAddressAck = false;    // set-address acknowledged with 0x00
+    std::optional<int> noAckAt;    // the write of byte N gets its echoes, no acknowledge
+    std::optional<int> badAckAt;   // the write of byte N is acknowledged with 0x15
+    std::optional<int> badReadAt;  // reading byte N returns its complement
+    std::optional<long> stopAfter; // silent after this many received bytes
+    int delayMs = 0;               // every reply starts this late (applied by the sim)
 };
 
 // Parses one fault: no-reply, no-echo, garbage, no-terminator, bad-address-ack,

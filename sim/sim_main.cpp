@@ -29,7 +29,9 @@ using kv::sim::ModuleModel;
 using Micros = long long;
 
 volatile std::sig_atomic_t g_stop = 0;
-void onSignal(int) { g_stop = 1; }
+void onSignal(int) {
+    g_stop = 1;
+}
 
 Micros nowUs() {
     timespec ts{};
@@ -52,7 +54,7 @@ int usage(const char* why) {
     std::fprintf(stderr,
                  "usage: vanta-module-sim [--id TEXT] [--image HEX78 | --image-file FILE]\n"
                  "         [--link PATH] [--log FILE|-] [--no-pace] [--baud N]\n"
-                 "         [--fault SPEC]...\n"
+                 "         [--fault FAULT]...\n"
                  "faults: no-reply no-echo garbage no-terminator bad-address-ack\n"
                  "        no-ack=N bad-ack=N bad-read=N (image byte N) stop-after=N delay=MS\n");
     return 2;
@@ -250,7 +252,8 @@ int main(int argc, char** argv) {
     std::printf("%s\n", device.c_str());
     if (!options.linkPath.empty()) std::printf("link %s\n", options.linkPath.c_str());
     std::printf("id %s\nimage %s\npace %s\nready\n", options.firmwareId.c_str(),
-                hex(options.image).c_str(), options.pace ? std::to_string(options.baud).c_str() : "off");
+                hex(options.image).c_str(),
+                options.pace ? std::to_string(options.baud).c_str() : "off");
     std::fflush(stdout);
 
     sim.run();

@@ -22,6 +22,9 @@ const std::map<std::string, Subcommand>& subcommands() {
         {"show", {kv::cli::runShow, "show FILE [--json]"}},
         {"write", {kv::cli::runWrite, "write FROM.json -o FILE.tbl"}},
         {"new", {kv::cli::runNew, "new --type RACE|EX|TEX --slope 0..9 -o FILE"}},
+        {"id", {kv::cli::runId, "id --port PORT [--json]"}},
+        {"decode", {kv::cli::runDecode, "decode HEX [--json]"}},
+        {"image", {kv::cli::runImage, "image FILE [--module 36=B,37=B]"}},
     };
     return table;
 }

@@ -18,5 +18,11 @@ public:
 int runShow(const std::vector<std::string>& args);  // show.cpp
 int runWrite(const std::vector<std::string>& args); // write.cpp
 int runNew(const std::vector<std::string>& args);   // new.cpp
+int runId(const std::vector<std::string>& args);     // id.cpp
+int runDecode(const std::vector<std::string>& args); // decode.cpp
+int runImage(const std::vector<std::string>& args);  // image.cpp
+
+// A --port argument as a device: ComN through the stored port map, a path as it is.
+[[nodiscard]] std::string resolvePortArgument(const std::string& port); // id.cpp
 
 } // namespace kv::cli

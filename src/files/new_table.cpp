@@ -32,7 +32,7 @@ std::string tableTypeFromAnswer(const std::string& answer) {
     return {};
 }
 
-bool NewTableSession::askTableType() {
+void NewTableSession::askTableType() {
     // Only an accepted answer leaves the question; Cancel asks again.
     for (;;) {
         const auto answer = m_shell.dialogs().input("Enter table type (Race, EX, or Tarrow EX)",
@@ -40,7 +40,7 @@ bool NewTableSession::askTableType() {
         const std::string type = tableTypeFromAnswer(answer.value_or(""));
         if (!type.empty()) {
             m_shell.state().TableType = type;
-            return true;
+            return;
         }
     }
 }

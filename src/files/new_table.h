@@ -42,7 +42,7 @@ public:
     [[nodiscard]] const Table16x2& maxTemplate() const { return m_max; }
 
 private:
-    bool askTableType();
+    void askTableType();
 
     Shell& m_shell;
     Table16x2 m_min;

@@ -24,10 +24,16 @@ std::uint8_t counts(double value, int lo, int hi) {
     return static_cast<std::uint8_t>(n);
 }
 
-std::size_t at(int index) { return static_cast<std::size_t>(index); }
+std::size_t at(int index) {
+    return static_cast<std::size_t>(index);
+}
 
-int pointOf(int index) { return index % kPoints + 1; }
-int curveOf(int index) { return index / kPoints + 1; }
+int pointOf(int index) {
+    return index % kPoints + 1;
+}
+int curveOf(int index) {
+    return index / kPoints + 1;
+}
 
 } // namespace
 
@@ -48,8 +54,7 @@ void decodeImage(const EEPROMImage& image, Table16x2& table, ModuleParameters& p
     params.RPMLimit = static_cast<std::int16_t>(std::clamp(image[at(kRpmByte)] * 100, 3000, 9900));
 }
 
-void encodeTableBytes(const Table16x2& table, const ModuleParameters& params,
-                      EEPROMImage& image) {
+void encodeTableBytes(const Table16x2& table, const ModuleParameters& params, EEPROMImage& image) {
     for (int i = 0; i < 2 * kPoints; ++i)
         image[at(i)] = counts(table(pointOf(i), curveOf(i)) / kDegreesPerCount, 0, 255);
     image[at(kFixedByte)] = kFixedByteValue;
@@ -63,8 +68,8 @@ std::uint8_t carriedModuleByte(std::uint8_t moduleByte) {
 }
 
 std::uint8_t flagByte(std::uint8_t moduleByte, const ModuleParameters& params) {
-    constexpr std::uint8_t ours = kFixedLimBit | kSelEEPROMTblBit | kKickStartBit |
-                                  kRetardEnableBit;
+    constexpr std::uint8_t ours =
+        kFixedLimBit | kSelEEPROMTblBit | kKickStartBit | kRetardEnableBit;
     std::uint8_t b = moduleByte & static_cast<std::uint8_t>(~ours);
     if (params.FixedLimFlag) b |= kFixedLimBit;
     if (params.SelEEPROMTblFlag) b |= kSelEEPROMTblBit;
@@ -84,6 +89,41 @@ EEPROMImage encodeImage(const Table16x2& table, const ModuleParameters& params,
     image[at(kModuleByte)] = carriedModuleByte(module52);
     image[at(kFlagByte)] = flagByte(module53, params);
     image[at(kRpmByte)] = rpmLimitByte(params);
+    return image;
+}
+
+std::string imageToHex(const EEPROMImage& image) {
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string s;
+    for (const auto b : image) {
+        s += digits[b >> 4];
+        s += digits[b & 0x0F];
+    }
+    return s;
+}
+
+std::optional<EEPROMImage> imageFromHex(std::string_view text) {
+    const auto digit = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    EEPROMImage image{};
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r') {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= text.size() || n >= image.size()) return std::nullopt;
+        const int hi = digit(text[i]);
+        const int lo = digit(text[i + 1]);
+        if (hi < 0 || lo < 0) return std::nullopt;
+        image[n++] = static_cast<std::uint8_t>(hi * 16 + lo);
+        i += 2;
+    }
+    if (n != image.size()) return std::nullopt;
     return image;
 }
 

@@ -6,6 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace kv {
 
@@ -25,8 +28,7 @@ inline constexpr int kRpmByte = 38;
 void decodeImage(const EEPROMImage& image, Table16x2& table, ModuleParameters& params);
 
 // Bytes 0..35: the two curves, the fixed byte, offset, retard and cranking revolutions.
-void encodeTableBytes(const Table16x2& table, const ModuleParameters& params,
-                      EEPROMImage& image);
+void encodeTableBytes(const Table16x2& table, const ModuleParameters& params, EEPROMImage& image);
 // Byte 36 from the module's current byte at address 52.
 [[nodiscard]] std::uint8_t carriedModuleByte(std::uint8_t moduleByte);
 // Byte 37: the module's current byte at address 53 with the four flag bits replaced.
@@ -37,5 +39,10 @@ void encodeTableBytes(const Table16x2& table, const ModuleParameters& params,
 // The whole image in the order the upload builds it.
 [[nodiscard]] EEPROMImage encodeImage(const Table16x2& table, const ModuleParameters& params,
                                       std::uint8_t module52, std::uint8_t module53);
+
+// The image as 78 lowercase hexadecimal digits, and back (either case; blanks between
+// digit pairs allowed). nullopt for anything but exactly 39 bytes of hex.
+[[nodiscard]] std::string imageToHex(const EEPROMImage& image);
+[[nodiscard]] std::optional<EEPROMImage> imageFromHex(std::string_view text);
 
 } // namespace kv

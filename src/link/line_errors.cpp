@@ -5,13 +5,20 @@ namespace kv {
 
 const char* lineErrorText(int eventCode) {
     switch (eventCode) {
-    case comm_event::Framing: return "Framing error.";
-    case comm_event::Overrun: return "Port hardware overrun.";
-    case comm_event::RxOver: return "Receive buffer overflow.";
-    case comm_event::RxParity: return "Parity error.";
-    case comm_event::TxFull: return "Transmit buffer full.";
-    case comm_event::Dcb: return "Device control block error.";
-    default: return nullptr;
+    case comm_event::Framing:
+        return "Framing error.";
+    case comm_event::Overrun:
+        return "Port hardware overrun.";
+    case comm_event::RxOver:
+        return "Receive buffer overflow.";
+    case comm_event::RxParity:
+        return "Parity error.";
+    case comm_event::TxFull:
+        return "Transmit buffer full.";
+    case comm_event::Dcb:
+        return "Device control block error.";
+    default:
+        return nullptr;
     }
 }
 

@@ -15,8 +15,10 @@ constexpr std::int32_t kErrTypeMismatch = 13;
 constexpr std::int32_t kErrInvalidValue = 380;
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -30,7 +32,9 @@ std::optional<long> wholeNumber(std::string_view s) {
 
 } // namespace
 
-std::string portName(int number) { return "Com" + std::to_string(number); }
+std::string portName(int number) {
+    return "Com" + std::to_string(number);
+}
 
 std::optional<int> portNumberOf(std::string_view name) {
     if (name.size() < 4) return std::nullopt;

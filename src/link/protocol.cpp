@@ -72,8 +72,9 @@ public:
     // answer (Retry shows the same prompt again), the routine then ends.
     void report(const char* description) {
         closeIfOpen();
-        (void)runStep(m_host.dialogs(),
-                      [description] { throw KvError(kErrCommOrOpen, kCommErrorSource, description); });
+        (void)runStep(m_host.dialogs(), [description] {
+            throw KvError(kErrCommOrOpen, kCommErrorSource, description);
+        });
         closeIfOpen();
     }
 
@@ -98,7 +99,9 @@ private:
     bool m_ignored = false;
 };
 
-bool printable(std::uint8_t b) { return b >= 0x20 && b <= 0x7F; }
+bool printable(std::uint8_t b) {
+    return b >= 0x20 && b <= 0x7F;
+}
 
 std::string upper(std::string_view s) {
     std::string u(s);
@@ -209,8 +212,10 @@ std::uint8_t ReadEEPROM(LinkHost& host) {
     }
     const Wait w = x.waitFor(2, false);
     if (w != Wait::Complete) {
-        if (w == Wait::Aborted) x.abort();
-        else x.report(kTimeoutText);
+        if (w == Wait::Aborted)
+            x.abort();
+        else
+            x.report(kTimeoutText);
         return 0;
     }
     std::uint8_t echo = 0;

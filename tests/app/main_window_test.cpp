@@ -2,6 +2,7 @@
 #include "app/ui/main_window.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
+#include "table/ui/advance_chart.h"
 #include "table/ui/grid_view.h"
 
 #include <QApplication>

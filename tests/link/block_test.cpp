@@ -13,7 +13,8 @@ constexpr const char* kTimeout = "RS-232 timeout. Check cable and click Abort.";
 
 Bytes sampleImage() {
     Bytes b(39);
-    for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(3 * i + 7);
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = static_cast<std::uint8_t>(3 * i + 7);
     return b;
 }
 
@@ -41,7 +42,8 @@ TEST_F(BlockTest, ReadFillsTheBufferFromAddressSixteen) {
     EXPECT_TRUE(s.CommOKFlag);
     EXPECT_EQ(buffer(), sampleImage());
     std::string expected = "14 10 00";
-    for (int i = 0; i < 39; ++i) expected += " 15";
+    for (int i = 0; i < 39; ++i)
+        expected += " 15";
     EXPECT_EQ(host.sentText(), expected);
     // Three pauses in the address, then two per byte: the exchange's and the block's.
     EXPECT_EQ(count("pause 5"), 3 + 2 * 39);
@@ -71,8 +73,8 @@ TEST_F(BlockTest, EscapeDuringTheReadEndsItAfterTheCurrentByte) {
     start();
     int reads = 0;
     host.onEvents = [&](int) {
-        reads = static_cast<int>(std::count(host.module().sent().begin(),
-                                            host.module().sent().end(), 0x15));
+        reads = static_cast<int>(
+            std::count(host.module().sent().begin(), host.module().sent().end(), 0x15));
         if (reads == 10) s.AbortRequested = true;
     };
     ReadEEPROMData(host);

@@ -13,7 +13,8 @@ constexpr const char* kTimeout = "RS-232 timeout. Check cable and click Abort.";
 struct ExchangeTest : ::testing::Test {
     explicit ExchangeTest(sim::Faults faults = {}) : model("TEST", faults) {
         host.module().respondWith(moduleResponder(model));
-        for (int i = 0; i < 256; ++i) model.memory()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i ^ 0x5A);
+        for (int i = 0; i < 256; ++i)
+            model.memory()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i ^ 0x5A);
     }
     sim::ModuleModel model;
     ScriptedHost host;
@@ -110,7 +111,8 @@ TEST_F(ExchangeTest, IgnoredChannelFailureNeverEndsInSuccess) {
     host.onEvents = [this](int) {
         if (host.module().isOpen()) host.module().close();
     };
-    for (int i = 0; i < 12; ++i) host.script().expectError("", Button::Ignore);
+    for (int i = 0; i < 12; ++i)
+        host.script().expectError("", Button::Ignore);
     SetEEPROMAddress(host, 16);
     EXPECT_FALSE(s.CommOKFlag);
     EXPECT_FALSE(host.module().isOpen());

@@ -14,7 +14,8 @@ Bytes idReply(const std::string& text) {
     Bytes b;
     b.reserve(text.size() + 2);
     b.push_back(0x10);
-    for (const char c : text) b.push_back(static_cast<std::uint8_t>(c));
+    for (const char c : text)
+        b.push_back(static_cast<std::uint8_t>(c));
     b.push_back(0x0D);
     return b;
 }
@@ -41,7 +42,8 @@ TEST_F(FirmwareIdTest, CompleteReplySetsIdTypeAndFlag) {
     EXPECT_EQ(s.TableType, "RACE");
     EXPECT_TRUE(s.CommOKFlag);
     EXPECT_EQ(host.module().port(), 7);
-    EXPECT_EQ(host.trace(), (std::vector<std::string>{"open", "clear", "tx 10", "pause 5", "close"}));
+    EXPECT_EQ(host.trace(),
+              (std::vector<std::string>{"open", "clear", "tx 10", "pause 5", "close"}));
     EXPECT_TRUE(host.script().prompts().empty());
 }
 
@@ -95,7 +97,8 @@ TEST_F(FirmwareIdTest, OtherFirstByteIsSkipped) {
 TEST_F(FirmwareIdTest, BytesOutsidePrintableRangeAreDropped) {
     answer({0x10, 'A', 0x01, 0x1F, 0x80, 0xFF, 0x7F, 0x10, 'B', 0x0D});
     ReadFirmwareID(host);
-    EXPECT_EQ(s.FirmwareID, std::string("A\x7F" "B"));
+    EXPECT_EQ(s.FirmwareID, std::string("A\x7F"
+                                        "B"));
 }
 
 TEST_F(FirmwareIdTest, IdentificationLongerThanTheReceiveBuffer) {
@@ -133,9 +136,7 @@ TEST_F(FirmwareIdTest, TerminatorAfterTheDeadlineIsTooLate) {
 }
 
 TEST_F(FirmwareIdTest, ModuleThatNeverStopsTalkingEndsAtTheDeadline) {
-    host.module().respondWith([](std::uint8_t) {
-        return Reply{Bytes(20000, 0x01), 0ms, 1ms};
-    });
+    host.module().respondWith([](std::uint8_t) { return Reply{Bytes(20000, 0x01), 0ms, 1ms}; });
     host.script().expectError(kTimeout, Button::Abort);
     ReadFirmwareID(host);
     EXPECT_FALSE(s.CommOKFlag);

@@ -22,7 +22,8 @@ struct Decoded {
 Decoded decodeWith(std::initializer_list<std::pair<int, std::uint8_t>> bytes) {
     EEPROMImage image{};
     image.fill(57);
-    for (const auto& [i, b] : bytes) image[static_cast<std::size_t>(i)] = b;
+    for (const auto& [i, b] : bytes)
+        image[static_cast<std::size_t>(i)] = b;
     Decoded d;
     decodeImage(image, d.table, d.params);
     return d;
@@ -46,8 +47,8 @@ TEST(EepromImage, AdvanceValuesRoundTripThroughTheScale) {
 TEST(EepromImage, BytesMapToPointsAndCurves) {
     Table16x2 t;
     for (int p = 1; p <= 16; ++p) {
-        t(p, kWot) = p;        // WOT first, bytes 0..15
-        t(p, kLow) = 20 + p;   // then Low, bytes 16..31
+        t(p, kWot) = p;      // WOT first, bytes 0..15
+        t(p, kLow) = 20 + p; // then Low, bytes 16..31
     }
     const EEPROMImage image = encodeImage(t, {}, 0, 0);
     EXPECT_EQ(image[0], 6);    // 1 / 0.17578 = 5.69
@@ -75,7 +76,7 @@ TEST(EepromImage, RearOffsetAndRetardAreLimitedBothWays) {
     EXPECT_EQ(decodeWith({{33, 0}}).params.RearOffset, -5);
     EXPECT_EQ(decodeWith({{33, 100}}).params.RearOffset, 5); // 18 - 5 = 13, limited
     EXPECT_EQ(decodeWith({{34, 200}}).params.RetardVal, 10);
-    EXPECT_EQ(decodeWith({{34, 28}}).params.RetardVal, 5);   // 4.92
+    EXPECT_EQ(decodeWith({{34, 28}}).params.RetardVal, 5); // 4.92
 }
 
 TEST(EepromImage, RpmLimitRoundsHalvesToEven) {

@@ -55,9 +55,9 @@ TEST_F(LineErrorTest, CancelClosesThePort) {
 
 TEST_F(LineErrorTest, EachErrorEventHasItsText) {
     const std::vector<std::pair<int, std::string>> events = {
-        {1004, "Framing error."},          {1006, "Port hardware overrun."},
+        {1004, "Framing error."},           {1006, "Port hardware overrun."},
         {1008, "Receive buffer overflow."}, {1009, "Parity error."},
-        {1010, "Transmit buffer full."},   {1011, "Device control block error."}};
+        {1010, "Transmit buffer full."},    {1011, "Device control block error."}};
     for (const auto& [code, text] : events) {
         host.state().CommErrorCount = 0;
         dialogs.expectMessage(text, Button::Retry);
@@ -78,7 +78,8 @@ TEST_F(LineErrorTest, ThirdErrorClosesThePortBeforeTheMessage) {
     dialogs.expectMessage("Framing error.", Button::Retry)
         .expectMessage("Framing error.", Button::Retry)
         .expectMessage("Framing error.", Button::Retry);
-    for (int i = 0; i < 3; ++i) channel.fireEvent(1004);
+    for (int i = 0; i < 3; ++i)
+        channel.fireEvent(1004);
     EXPECT_EQ(dialogs.openAtPrompt, (std::vector<bool>{true, true, false}));
     EXPECT_FALSE(channel.isOpen());
     // Reopened for the next transfer, a fourth error closes it at once again.

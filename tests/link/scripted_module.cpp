@@ -26,7 +26,8 @@ void ScriptedChannel::open() {
     if (m_open) throw KvError(kErrCommOrOpen, "Comm Error", "Port already open.");
     if (m_openFailures > 0) {
         --m_openFailures;
-        throw KvError(kErrCommOrOpen, "Comm Error", "Com" + std::to_string(m_port) + " does not exist.");
+        throw KvError(kErrCommOrOpen, "Comm Error",
+                      "Com" + std::to_string(m_port) + " does not exist.");
     }
     m_open = true;
     ++m_opens;
@@ -39,13 +40,15 @@ void ScriptedChannel::close() {
 }
 
 void ScriptedChannel::inject(std::vector<std::uint8_t> bytes) {
-    for (const auto b : bytes) m_input.push_back({m_now, b});
+    for (const auto b : bytes)
+        m_input.push_back({m_now, b});
 }
 
 std::size_t ScriptedChannel::bytesWaiting() {
     requireOpen();
     std::size_t n = 0;
-    for (const auto& a : m_input) n += a.at <= m_now ? 1 : 0;
+    for (const auto& a : m_input)
+        n += a.at <= m_now ? 1 : 0;
     return n;
 }
 
@@ -102,13 +105,16 @@ void ScriptedHost::DelayTimer(std::int32_t ms) {
 void ScriptedHost::waitForInput(Clock::time_point deadline, bool yield) {
     const auto next = m_channel.nextArrival();
     m_now = next && *next < deadline ? *next : deadline;
-    if (yield) processEvents();
-    else ++nonYieldingWaits;
+    if (yield)
+        processEvents();
+    else
+        ++nonYieldingWaits;
 }
 
 std::string ScriptedHost::sentText() const {
     std::string s;
-    for (const auto b : m_channel.sent()) s += (s.empty() ? "" : " ") + hex(b);
+    for (const auto b : m_channel.sent())
+        s += (s.empty() ? "" : " ") + hex(b);
     return s;
 }
 

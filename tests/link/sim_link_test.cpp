@@ -43,7 +43,9 @@ struct SimLink : ::testing::Test {
         sim = std::make_unique<SimProcess>(args);
         ASSERT_TRUE(sim->started());
     }
-    [[nodiscard]] Bytes buffer() const { return {state.EEPROMBuffer.begin(), state.EEPROMBuffer.end()}; }
+    [[nodiscard]] Bytes buffer() const {
+        return {state.EEPROMBuffer.begin(), state.EEPROMBuffer.end()};
+    }
 
     // For each byte the tuner sent after a reply: the time since the module's last byte
     // before it. The module logs a byte when it reads it, which a busy machine may
@@ -83,7 +85,8 @@ struct SimLink : ::testing::Test {
     ProgramState state;
     ScriptedDialogs dialogs;
     NullProgress progress;
-    SerialChannel channel{[this](int) { return sim ? sim->device() : std::string("/nonexistent"); }};
+    SerialChannel channel{
+        [this](int) { return sim ? sim->device() : std::string("/nonexistent"); }};
     QtLinkHost host{state, dialogs, channel, progress};
 };
 
@@ -104,15 +107,18 @@ TEST_F(SimLink, FullReadMatchesTheModuleWithTheRequiredPauses) {
     EXPECT_FALSE(channel.isOpen());
     const auto g = gaps();
     ASSERT_EQ(g.size(), 2u + 39u);
-    for (const auto& gap : g) EXPECT_GE(gap.sinceReplyMs, 5.0) << int(gap.byte);
+    for (const auto& gap : g)
+        EXPECT_GE(gap.sinceReplyMs, 5.0) << int(gap.byte);
     // Between two reads both the exchange's pause and the block's have run.
-    for (std::size_t i = 3; i < g.size(); ++i) EXPECT_GE(g[i].sinceReplyMs, 10.0) << i;
+    for (std::size_t i = 3; i < g.size(); ++i)
+        EXPECT_GE(g[i].sinceReplyMs, 10.0) << i;
 }
 
 TEST_F(SimLink, WriteAndVerifyProgramTheModuleWithTheRequiredPauses) {
     start();
     Bytes image = imageBytes();
-    for (auto& b : image) b = static_cast<std::uint8_t>(b + 1);
+    for (auto& b : image)
+        b = static_cast<std::uint8_t>(b + 1);
     std::copy(image.begin(), image.end(), state.EEPROMBuffer.begin());
     WriteEEPROMData(host);
     EXPECT_TRUE(state.CommOKFlag);

@@ -6,12 +6,17 @@
 #include "app/ui/help_viewer.h"
 #include "app/ui/qt_dialogs.h"
 #include "app/window_layout.h"
+#include "files/open_table.h"
 #include "files/save_table.h"
+#include "files/ui/new_table_dialog.h"
 #include "link/transfers.h"
 #include "link/ui/link_controller.h"
 #include "link/ui/port_select_frame.h"
 #include "link/ui/port_settings.h"
 #include "link/ui/progress_frame.h"
+#include "table/cell_edit.h"
+#include "table/numbers.h"
+#include "table/ui/advance_chart.h"
 #include "table/ui/grid_view.h"
 #include "table/ui/table_model.h"
 
@@ -41,10 +46,11 @@ MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolde
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralArea"));
     setCentralWidget(central);
-    m_chart = new QWidget(central);
+    m_chart = new AdvanceChart(m_state, central);
     m_chart->setObjectName(QStringLiteral("Chart2D1"));
     m_model = new TableModel(m_state, this);
     m_grid = new GridView(m_model, central);
+    wireTableViews();
     m_portFrame = new PortSelectFrame(central);
     m_portFrame->setObjectName(QStringLiteral("fraPortSelect"));
     m_portFrame->move(24, 24);
@@ -75,11 +81,11 @@ QAction* MainWindow::addItem(QMenu* menu, const char* caption, const char* name)
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    addItem(file, "&New Table", "mnuNewTable");
-    addItem(file, "&Open Table", "mnuOpenTable");
+    QAction* newTable = addItem(file, "&New Table", "mnuNewTable");
+    QAction* open = addItem(file, "&Open Table", "mnuOpenTable");
     QAction* close = addItem(file, "&Close Table", "mnuCloseTable");
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep1"));
-    addItem(file, "&Save Table", "mnuSaveTable");
+    QAction* save = addItem(file, "&Save Table", "mnuSaveTable");
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep2"));
     addItem(file, "&Print Table", "mnuPrintTable");
     addItem(file, "Print Set&up...", "mnuPrintSetup");
@@ -108,6 +114,9 @@ void MainWindow::buildMenus() {
     addItem(m_popup, "Paste", "mnuPopUpPaste");
     addItem(m_popup, "Modify", "mnuPopUpModify");
 
+    connect(newTable, &QAction::triggered, this, [this] { runNewTable(*this, this); });
+    connect(open, &QAction::triggered, this, [this] { runStep(*m_dialogs, [&] { OpenTable(*this); }); });
+    connect(save, &QAction::triggered, this, [this] { runStep(*m_dialogs, [&] { SaveTable(*this); }); });
     connect(close, &QAction::triggered, this, &MainWindow::mnuCloseTable_Click);
     connect(exit, &QAction::triggered, this, &MainWindow::mnuExit_Click);
     connect(contents, &QAction::triggered, this, &MainWindow::mnuHelpContents_Click);
@@ -191,12 +200,41 @@ void MainWindow::setCaption(const std::string& caption) {
 void MainWindow::processEvents() { QCoreApplication::processEvents(); }
 
 bool MainWindow::loadChartTemplate() {
-    return QFileInfo(QString::fromLocal8Bit(companionPath("Vanta_Chart.oc2"))).isFile();
+    return m_chart->loadTemplate(QString::fromLocal8Bit(companionPath("Vanta_Chart.oc2")));
 }
 
-void MainWindow::liveTableChanged() { m_model->storeChanged(); }
+void MainWindow::liveTableChanged() {
+    m_model->storeChanged();
+    m_chart->refresh();
+}
 
-void MainWindow::hideValueLabel() {}
+void MainWindow::hideValueLabel() { m_chart->hideValueLabel(); }
+
+void MainWindow::wireTableViews() {
+    // A press on a point makes its cell current; the release writes the cell's text.
+    connect(m_chart, &AdvanceChart::currentCellRequested, m_grid, &GridView::setCurrentCell);
+    connect(m_chart, &AdvanceChart::gridTextWritten, m_model, &TableModel::cellChanged);
+    // The value label marks the current data cell's point.
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& now) {
+                if (now.row() > 0 && now.column() > 0 && m_tableShown)
+                    m_chart->showValueLabelAt(seriesOfRow(now.row()), now.column());
+            });
+    // A typed value is checked against the table's limits before it is stored.
+    m_model->setEditCheck([this](int row, int col, const std::string& text) {
+        if (const auto refusal = refuseEdit(m_state, row, col, text)) {
+            m_dialogs->message(*refusal, "Advance Edit", Buttons::OK, Icon::Critical);
+            m_grid->reopenEditor(row, col, QString::fromLatin1(text));
+            return false;
+        }
+        return true;
+    });
+    connect(m_model, &TableModel::cellEdited, this, [this](int row, int col) {
+        m_chart->refresh();
+        m_chart->setValueLabelText(
+            QString::fromStdString(format1(m_state.live.value(seriesOfRow(row), col))));
+    });
+}
 
 double MainWindow::twipsPerPixelX() const { return twipsPerPixel(logicalDpiX()); }
 double MainWindow::twipsPerPixelY() const { return twipsPerPixel(logicalDpiY()); }

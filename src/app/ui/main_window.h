@@ -14,6 +14,7 @@ class QMenu;
 
 namespace kv {
 
+class AdvanceChart;
 class GridView;
 class TableModel;
 class HelpViewer;
@@ -51,7 +52,7 @@ public:
     [[nodiscard]] QAction* action(const char* name) const;
     [[nodiscard]] QMenu* popupMenu() const { return m_popup; }
     [[nodiscard]] GridView* grid() const { return m_grid; }
-    [[nodiscard]] QWidget* chart() const { return m_chart; }
+    [[nodiscard]] AdvanceChart* chart() const { return m_chart; }
     [[nodiscard]] const Branding& branding() const { return m_branding; }
     [[nodiscard]] LinkController& link() const { return *m_link; }
     [[nodiscard]] PortSelectFrame* portFrame() const { return m_portFrame; }
@@ -81,6 +82,7 @@ private:
     QAction* addItem(QMenu* menu, const char* caption, const char* name);
     void Form_Load();
     void escapePressed();
+    void wireTableViews();
     // Port handling of the resize: close an open port, and unless minimised apply the
     // line settings again. Put off while a transfer runs.
     void resetPort(bool minimised);
@@ -95,7 +97,7 @@ private:
 
     TableModel* m_model = nullptr;
     GridView* m_grid = nullptr;
-    QWidget* m_chart = nullptr;
+    AdvanceChart* m_chart = nullptr;
     QMenu* m_popup = nullptr;
     HelpViewer* m_help = nullptr;
     PortSelectFrame* m_portFrame = nullptr;

@@ -5,6 +5,7 @@
 #include "link/transfers.h"
 #include "link/ui/link_controller.h"
 #include "link/ui/port_select_frame.h"
+#include "table/ui/advance_chart.h"
 #include "table/ui/grid_view.h"
 
 namespace kv {

@@ -29,11 +29,11 @@ bool waitOnTimerFd(Clock::time_point target) {
     if (fd < 0) return false;
     const auto since = target.time_since_epoch();
     const auto secs = std::chrono::duration_cast<std::chrono::seconds>(since);
-    itimerspec spec{};
-    spec.it_value.tv_sec = static_cast<time_t>(secs.count());
-    spec.it_value.tv_nsec =
-        static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(since - secs).count());
-    if (::timerfd_settime(fd, TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+    itimerspec expiry{};
+    expiry.it_value.tv_sec = static_cast<time_t>(secs.count());
+    expiry.it_value.tv_nsec = static_cast<long>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(since - secs).count());
+    if (::timerfd_settime(fd, TFD_TIMER_ABSTIME, &expiry, nullptr) != 0) {
         ::close(fd);
         return false;
     }

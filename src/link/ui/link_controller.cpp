@@ -16,7 +16,9 @@ LinkController::LinkController(ProgramState& state, Dialogs& dialogs, ProgressDi
         [this](int code) { handleCommEvent(m_state, m_channel, m_dialogs, code); });
 }
 
-LinkController::~LinkController() { m_channel.close(); }
+LinkController::~LinkController() {
+    m_channel.close();
+}
 
 void LinkController::attachPortFrame(PortSelectFrame& frame) {
     m_frame = &frame;
@@ -49,7 +51,8 @@ void LinkController::choosePort(int number) {
 }
 
 void LinkController::showDevice() {
-    if (m_frame) m_frame->setDevice(QString::fromStdString(m_settings->deviceFor(m_state.CommPort)));
+    if (m_frame)
+        m_frame->setDevice(QString::fromStdString(m_settings->deviceFor(m_state.CommPort)));
 }
 
 } // namespace kv

@@ -43,12 +43,16 @@ void PortSelectFrame::selectPort(int number) {
     m_combo->setCurrentIndex(number - 1);
 }
 
-int PortSelectFrame::selectedPort() const { return m_combo->currentIndex() + 1; }
+int PortSelectFrame::selectedPort() const {
+    return m_combo->currentIndex() + 1;
+}
 
 void PortSelectFrame::setDevice(const QString& device) {
     m_device->setText(QStringLiteral("Device: ") + device);
 }
 
-QString PortSelectFrame::device() const { return m_device->text().mid(8); }
+QString PortSelectFrame::device() const {
+    return m_device->text().mid(8);
+}
 
 } // namespace kv

@@ -42,11 +42,15 @@ std::string PortSettings::deviceFor(int number) const {
 }
 
 void PortSettings::setDeviceOverride(int number, const QString& device) {
-    if (device.isEmpty()) m_settings->remove(overrideKey(number));
-    else m_settings->setValue(overrideKey(number), device);
+    if (device.isEmpty())
+        m_settings->remove(overrideKey(number));
+    else
+        m_settings->setValue(overrideKey(number), device);
     m_settings->sync();
 }
 
-QString PortSettings::location() const { return m_settings->fileName(); }
+QString PortSettings::location() const {
+    return m_settings->fileName();
+}
 
 } // namespace kv

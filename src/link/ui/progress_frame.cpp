@@ -21,7 +21,9 @@ void ProgressFrame::setCaption(const std::string& caption) {
     setTitle(QString::fromStdString(caption));
 }
 
-void ProgressFrame::setValue(int percent) { m_bar->setValue(percent); }
+void ProgressFrame::setValue(int percent) {
+    m_bar->setValue(percent);
+}
 
 void ProgressFrame::showNow() {
     show();
@@ -30,6 +32,8 @@ void ProgressFrame::showNow() {
     repaint();
 }
 
-int ProgressFrame::value() const { return m_bar->value(); }
+int ProgressFrame::value() const {
+    return m_bar->value();
+}
 
 } // namespace kv

@@ -7,8 +7,12 @@
 
 namespace kv {
 
-void QtLinkHost::processEvents() { QCoreApplication::processEvents(); }
+void QtLinkHost::processEvents() {
+    QCoreApplication::processEvents();
+}
 
-void QtLinkHost::DelayTimer(std::int32_t ms) { kv::DelayTimer(ms); }
+void QtLinkHost::DelayTimer(std::int32_t ms) {
+    kv::DelayTimer(ms);
+}
 
 } // namespace kv

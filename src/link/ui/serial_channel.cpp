@@ -44,7 +44,14 @@ SerialChannel::SerialChannel(Resolver resolver, QObject* parent)
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialChannel::onPortError);
 }
 
-SerialChannel::~SerialChannel() { m_port.close(); }
+SerialChannel::SerialChannel(std::string device, QObject* parent)
+    : SerialChannel([device](int) { return device; }, parent) {
+    m_fixedDevice = true;
+}
+
+SerialChannel::~SerialChannel() {
+    m_port.close();
+}
 
 void SerialChannel::applySettings() {
     m_port.setBaudRate(kBaudRate);
@@ -62,7 +69,7 @@ void SerialChannel::setPort(int number) {
 }
 
 std::string SerialChannel::portLabel() const {
-    return portName(m_number) + " (" + device() + ")";
+    return m_fixedDevice ? device() : portName(m_number) + " (" + device() + ")";
 }
 
 void SerialChannel::fail(const std::string& description) const {
@@ -88,8 +95,10 @@ void SerialChannel::open() {
                      "-aG dialout $USER, then log in again).");
 #endif
             fail(portLabel() + " is in use by another program.");
-        case QSerialPort::OpenError: fail(portLabel() + " is in use by another program.");
-        default: fail(portLabel() + " could not be opened: " + detail);
+        case QSerialPort::OpenError:
+            fail(portLabel() + " is in use by another program.");
+        default:
+            fail(portLabel() + " could not be opened: " + detail);
         }
     }
     // A pseudo-terminal or a bare adapter may have no modem lines; the module does
@@ -110,7 +119,9 @@ void SerialChannel::close() {
     m_received.clear();
 }
 
-bool SerialChannel::isOpen() const { return m_port.isOpen(); }
+bool SerialChannel::isOpen() const {
+    return m_port.isOpen();
+}
 
 void SerialChannel::requireOpen() const {
     if (m_port.isOpen()) return;
@@ -134,8 +145,8 @@ void SerialChannel::pollLineErrors() {
     if (!m_countersAvailable || !m_port.isOpen()) return;
     int now[4] = {0, 0, 0, 0};
     if (!readCounters(static_cast<int>(m_port.handle()), now)) return;
-    static constexpr int codes[4] = {comm_event::Framing, comm_event::Overrun,
-                                     comm_event::RxOver, comm_event::RxParity};
+    static constexpr int codes[4] = {comm_event::Framing, comm_event::Overrun, comm_event::RxOver,
+                                     comm_event::RxParity};
     for (int i = 0; i < 4; ++i)
         if (now[i] != m_counts[i]) postEvent(codes[i]);
     std::copy(std::begin(now), std::end(now), std::begin(m_counts));
@@ -143,7 +154,8 @@ void SerialChannel::pollLineErrors() {
 }
 
 void SerialChannel::postEvent(int code) {
-    QMetaObject::invokeMethod(this, [this, code] { raiseEvent(code); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, code] { raiseEvent(code); }, Qt::QueuedConnection);
 }
 
 void SerialChannel::onPortError(QSerialPort::SerialPortError error) {

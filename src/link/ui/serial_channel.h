@@ -27,6 +27,8 @@ public:
     static constexpr std::size_t kReceiveBufferSize = 256;
 
     explicit SerialChannel(Resolver resolver, QObject* parent = nullptr);
+    // One device whatever the port number (a path given on a command line).
+    explicit SerialChannel(std::string device, QObject* parent = nullptr);
     ~SerialChannel() override;
 
     // The line settings; they hold for every later open.
@@ -60,6 +62,7 @@ private:
 
     QSerialPort m_port;
     Resolver m_resolver;
+    bool m_fixedDevice = false;
     int m_number = 1;
     std::deque<std::uint8_t> m_received;
     std::string m_lostReason;

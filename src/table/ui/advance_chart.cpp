@@ -97,7 +97,8 @@ AdvanceChart::AdvanceChart(ProgramState& state, QWidget* parent)
 AdvanceChart::~AdvanceChart() = default;
 
 bool AdvanceChart::loadTemplate(const QString& path, QString* error) {
-    const auto result = readChartTemplate(QFile::encodeName(path).toStdString());
+    const ChartLook designed;
+    const auto result = readChartTemplate(QFile::encodeName(path).toStdString(), designed);
     if (!result.ok) {
         if (error) *error = QString::fromStdString(result.error);
         return false;

@@ -6,6 +6,9 @@
 #include "table/ui/table_model.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
 #include <algorithm>
 
 namespace kv {
@@ -41,5 +44,25 @@ void GridView::setCurrentCell(int row, int col) {
 
 int GridView::currentRow() const { return currentIndex().row(); }
 int GridView::currentCol() const { return currentIndex().column(); }
+
+} // namespace kv
+
+namespace kv {
+
+void GridView::reopenEditor(int row, int col, const QString& text) {
+    // The refused editor is still closing; open the new one once it has gone.
+    QPointer<GridView> self(this);
+    QTimer::singleShot(0, this, [self, row, col, text] {
+        if (!self || !self->model()) return;
+        const QModelIndex i = self->model()->index(row, col);
+        self->setCurrentIndex(i);
+        self->edit(i);
+        if (auto* editor = qobject_cast<QLineEdit*>(self->indexWidget(i))) {
+            editor->setText(text);
+        } else if (auto* line = self->findChild<QLineEdit*>()) {
+            line->setText(text);
+        }
+    });
+}
 
 } // namespace kv

@@ -19,6 +19,9 @@ public:
     void setCurrentCell(int row, int col);
     [[nodiscard]] int currentRow() const;
     [[nodiscard]] int currentCol() const;
+    // After a refused edit: the editor opens again on the cell with the refused text, so
+    // the user can correct it or abandon the edit.
+    void reopenEditor(int row, int col, const QString& text);
 };
 
 } // namespace kv

@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The port choice: the frame, the stored setting and the controller the window owns.
+#include "app/errors.h"
+#include "link/ui/link_controller.h"
+#include "link/ui/port_select_frame.h"
+#include "link/ui/progress_frame.h"
+#include "scripted_module.h"
+#include "sim_process.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+struct PortSetup : ::testing::Test {
+    QTemporaryDir dir;
+    QString ini = dir.filePath(QStringLiteral("settings.ini"));
+    ProgramState state;
+    test::ScriptedDialogs dialogs;
+    ProgressFrame progress;
+    PortSelectFrame frame;
+
+    std::unique_ptr<LinkController> controller() {
+        auto c = std::make_unique<LinkController>(state, dialogs, progress,
+                                                  std::make_unique<PortSettings>(ini));
+        c->attachPortFrame(frame);
+        return c;
+    }
+    QString stored() const {
+        return QSettings(ini, QSettings::IniFormat).value("Properties/CommPort").toString();
+    }
+    void store(const QString& v) const {
+        QSettings(ini, QSettings::IniFormat).setValue("Properties/CommPort", v);
+    }
+    QComboBox* combo() { return frame.findChild<QComboBox*>("cboPort"); }
+};
+
+TEST_F(PortSetup, FrameListsEveryPortAndOkHidesIt) {
+    EXPECT_EQ(frame.title(), "Data Port Setup");
+    EXPECT_EQ(frame.objectName(), "fraPortSelect");
+    EXPECT_EQ(frame.findChild<QLabel*>("lblPort")->text(), "Port");
+    ASSERT_EQ(combo()->count(), 255);
+    EXPECT_EQ(combo()->itemText(0), "Com1");
+    EXPECT_EQ(combo()->itemText(254), "Com255");
+    EXPECT_TRUE(frame.isHidden());
+    frame.show();
+    frame.findChild<QPushButton*>("cmdPortSelectOK")->click();
+    EXPECT_TRUE(frame.isHidden());
+}
+
+TEST_F(PortSetup, FirstRunSelectsCom1AndCreatesTheSetting) {
+    auto c = controller();
+    c->loadStoredPort();
+    EXPECT_EQ(state.CommPort, 1);
+    EXPECT_EQ(combo()->currentIndex(), 0);
+    EXPECT_EQ(stored(), "1");
+}
+
+TEST_F(PortSetup, ChoiceIsStoredAndSelectedAtTheNextStart) {
+    {
+        auto c = controller();
+        c->loadStoredPort();
+        Q_EMIT combo()->activated(254);
+        EXPECT_EQ(state.CommPort, 255);
+        EXPECT_EQ(stored(), "255");
+    }
+    state.CommPort = 1;
+    auto c = controller();
+    c->loadStoredPort();
+    EXPECT_EQ(state.CommPort, 255);
+    EXPECT_EQ(combo()->currentIndex(), 254);
+}
+
+TEST_F(PortSetup, InvalidStoredValueIsAnErrorAndChangesNothing) {
+    for (const char* bad : {"abc", "0", "256", "2.5"}) {
+        store(bad);
+        auto c = controller();
+        EXPECT_THROW(c->loadStoredPort(), KvError) << bad;
+        EXPECT_EQ(state.CommPort, 1);
+        EXPECT_EQ(stored(), bad);
+    }
+}
+
+TEST_F(PortSetup, FrameShowsTheDeviceIncludingAnOverride) {
+    auto c = controller();
+    c->loadStoredPort();
+#if defined(Q_OS_LINUX)
+    EXPECT_EQ(frame.device(), "/dev/ttyS0");
+#endif
+    c->settings().setDeviceOverride(3, "/dev/ttyUSB0");
+    Q_EMIT combo()->activated(2);
+    EXPECT_EQ(frame.device(), "/dev/ttyUSB0");
+}
+
+TEST_F(PortSetup, ChangingPortOrSettingsClosesAnOpenPort) {
+    test::SimProcess sim({"--no-pace"});
+    ASSERT_TRUE(sim.started());
+    auto c = controller();
+    c->settings().setDeviceOverride(1, QString::fromStdString(sim.device()));
+    c->loadStoredPort();
+    c->channel().setPort(state.CommPort);
+    c->channel().open();
+    Q_EMIT combo()->activated(1);
+    EXPECT_FALSE(c->channel().isOpen());
+    EXPECT_EQ(state.CommPort, 2);
+
+    Q_EMIT combo()->activated(0);
+    c->channel().setPort(state.CommPort);
+    c->channel().open();
+    state.CommErrorCount = 2;
+    c->applySettings();
+    EXPECT_FALSE(c->channel().isOpen());
+    EXPECT_EQ(state.CommErrorCount, 0);
+    // The same settings hold when the port is opened again.
+    c->channel().open();
+    EXPECT_TRUE(c->channel().isOpen());
+    c->closePortIfOpen();
+    EXPECT_FALSE(c->channel().isOpen());
+}
+
+TEST(ProgressFrame, ShowsCaptionAndValueAndHides) {
+    ProgressFrame f;
+    EXPECT_EQ(f.objectName(), "fraProgress1");
+    EXPECT_TRUE(f.isHidden());
+    f.setCaption("Verifying EEPROM");
+    f.setValue(0);
+    f.showNow();
+    EXPECT_FALSE(f.isHidden());
+    EXPECT_EQ(f.title(), "Verifying EEPROM");
+    f.setValue(97);
+    EXPECT_EQ(f.findChild<QProgressBar*>("prgProgress1")->value(), 97);
+    f.hide();
+    EXPECT_TRUE(f.isHidden());
+}
+
+} // namespace
+} // namespace kv
