@@ -21,6 +21,8 @@ const std::map<std::string, Subcommand>& subcommands() {
         // One line per subcommand; see subcommands.h.
         {"show", {kv::cli::runShow, "show FILE [--json]"}},
         {"write", {kv::cli::runWrite, "write FROM.json -o FILE.tbl"}},
+        {"download", {kv::cli::runDownload, "download --port PORT -o FILE"}},
+        {"upload", {kv::cli::runUpload, "upload --port PORT FILE"}},
         {"new", {kv::cli::runNew, "new --type RACE|EX|TEX --slope 0..9 -o FILE"}},
         {"id", {kv::cli::runId, "id --port PORT [--json]"}},
         {"decode", {kv::cli::runDecode, "decode HEX [--json]"}},

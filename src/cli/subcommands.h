@@ -23,6 +23,8 @@ int runDecode(const std::vector<std::string>& args); // decode.cpp
 int runImage(const std::vector<std::string>& args);  // image.cpp
 
 // A --port argument as a device: ComN through the stored port map, a path as it is.
+int runDownload(const std::vector<std::string>& args); // transfer.cpp
+int runUpload(const std::vector<std::string>& args);   // transfer.cpp
 [[nodiscard]] std::string resolvePortArgument(const std::string& port); // id.cpp
 
 } // namespace kv::cli

@@ -10,6 +10,7 @@
 #include "../link/sim_process.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -256,4 +257,42 @@ TEST(Upload, AResizeDuringProgrammingLeavesItIntact) {
     const std::string image = b.sim->stop();
     for (int i = 0; i < 32; ++i) EXPECT_EQ(byteAt(image, i), 57) << i;
     EXPECT_EQ(b.w->state().CommErrorCount, 0);
+}
+
+namespace {
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+CliRun cli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(KV_BIN_DIR "/kestrel-vanta-cli"), args);
+    p.waitForFinished(30000);
+    return {p.exitCode(), p.readAllStandardOutput().toStdString(),
+            p.readAllStandardError().toStdString()};
+}
+} // namespace
+
+TEST(CommandLine, DownloadWritesTheTableAndUploadProgramsIt) {
+    TempDir dir;
+    const QString file = QString::fromStdString(dir.file("module.tbl"));
+    {
+        SimProcess sim({"--no-pace", "--id", kExId, "--image", QString::fromStdString(imageHex(57))});
+        const CliRun r = cli({"download", "--port", QString::fromStdString(sim.device()), "-o", file});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find("Firmware ID: VANTA 8.1 EX"), std::string::npos);
+        const CliRun shown = cli({"show", file, "--json"});
+        EXPECT_NE(shown.out.find("\"type\": \"EX\""), std::string::npos) << shown.out;
+    }
+    SimProcess ex({"--no-pace", "--id", kExId});
+    const CliRun up = cli({"upload", "--port", QString::fromStdString(ex.device()), file});
+    EXPECT_EQ(up.status, 0) << up.err;
+    EXPECT_EQ(up.out, "Upload completed.\n");
+    EXPECT_EQ(byteAt(ex.stop(), 7), 57); // 10.0 at 3500 RPM, within the EX limit
+
+    SimProcess tex({"--no-pace", "--id", kTexId});
+    const CliRun refused = cli({"upload", "--port", QString::fromStdString(tex.device()), file});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Cannot upload - incorrect data for EX versions"), std::string::npos);
+    EXPECT_EQ(cli({"download", "--port", "nowhere"}).status, 2);
 }
