@@ -26,6 +26,24 @@ GridView::GridView(TableModel* model, QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
     setCurrentCell(0, 0);
+    m_highlight = palette();
+    // Selected cells are drawn highlighted only while the current cell is a data cell.
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& now) { showSelectionColours(now.row() > 0 && now.column() > 0); });
+    showSelectionColours(false);
+}
+
+void GridView::showSelectionColours(bool highlighted) {
+    QPalette p = palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(group, QPalette::Highlight,
+                   highlighted ? m_highlight.color(group, QPalette::Highlight)
+                               : m_highlight.color(group, QPalette::Base));
+        p.setColor(group, QPalette::HighlightedText,
+                   highlighted ? m_highlight.color(group, QPalette::HighlightedText)
+                               : m_highlight.color(group, QPalette::Text));
+    }
+    setPalette(p);
 }
 
 void GridView::fitCells(double tppX, double tppY) {

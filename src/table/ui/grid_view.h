@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QPalette>
 #include <QTableView>
 
 namespace kv {
@@ -22,6 +23,10 @@ public:
     // After a refused edit: the editor opens again on the cell with the refused text, so
     // the user can correct it or abandon the edit.
     void reopenEditor(int row, int col, const QString& text);
+
+private:
+    void showSelectionColours(bool highlighted);
+    QPalette m_highlight;
 };
 
 } // namespace kv
