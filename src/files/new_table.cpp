@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/show_table.h"
 #include "files/new_table.h"
 
 #include "app/close_table.h"
@@ -85,12 +86,7 @@ std::string NewTableSession::slopeLabel() const {
 void NewTableSession::CreateNewTable() {
     ProgramState& s = m_shell.state();
     s.AdvanceTable = blendTemplates(m_min, m_max, m_slope);
-    copyAdvanceTableToLive(s);
-    CopyChartToGrid(s);
-    m_shell.liveTableChanged();
-    m_shell.hideValueLabel();
-    m_shell.resizeLayout();
-    m_shell.setTableShown(true);
+    showWholeTable(m_shell);
 }
 
 } // namespace kv

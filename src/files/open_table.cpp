@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/show_table.h"
 #include "files/open_table.h"
 
 #include "app/close_table.h"
@@ -83,12 +84,7 @@ bool OpenTable(Shell& shell) {
     if (s.exLimited()) lowerToLimits(s.AdvanceTable, s.ExMaxTable);
 
     // 11. - 13.
-    copyAdvanceTableToLive(s);
-    CopyChartToGrid(s);
-    shell.liveTableChanged();
-    shell.hideValueLabel();
-    shell.resizeLayout();
-    shell.setTableShown(true);
+    showWholeTable(shell);
 
     // 14. - 15.
     shell.setCaption(fileCaption(s.BaseCaption, path));

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/show_table.h"
 #include "app/close_table.h"
 #include "app/step_runner.h"
 #include "files/curve_files.h"
@@ -69,12 +70,7 @@ bool DownloadFromEEPROM(Shell& shell, LinkHost& link) {
     if (s.exLimited()) lowerToLimits(s.AdvanceTable, s.ExMaxTable);
 
     // 13 to 17. Show it.
-    copyAdvanceTableToLive(s);
-    CopyChartToGrid(s);
-    shell.liveTableChanged();
-    shell.hideValueLabel();
-    shell.resizeLayout();
-    shell.setTableShown(true);
+    showWholeTable(shell);
     shell.setCaption(s.BaseCaption + " - Downloaded Data");
     shell.applyInteraction(s.TableType);
     return true;

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/shell.h"
+
+namespace kv {
+
+// Shows AdvanceTable as the open table: one bulk copy into the chart's values, the grid
+// texts from them, the value label hidden, the window laid out, chart and grid shown
+// with cell (0, 0) current. New Table, Open Table and Download all end this way.
+void showWholeTable(Shell& shell);
+
+} // namespace kv
