@@ -16,22 +16,8 @@ Branding read(const std::string& text) {
 }
 } // namespace
 
-TEST(BrandingFile, GroupsAreSplitBySeparatorLines) {
-    const Branding b = read("!heading one\r\n!heading two\r\nAcme\r\nTimes\r\n36\r\nitalic\r\n"
-                            "null\r\n!\r\nAC\r\nAcme Ltd\r\n1 Road\r\nTown\r\nTel\r\nweb\r\n!end\r\n"
-                            "ignored\r\n");
-    EXPECT_EQ(b.BrandLines, (std::vector<std::string>{"Acme", "Times", "36", "italic", "null"}));
-    EXPECT_EQ(b.ContactLines.size(), 6u);
-    EXPECT_EQ(b.shortName(), "AC");
-    EXPECT_TRUE(isNullLogo(b.brand(5)));
-}
-
-TEST(BrandingFile, ExtraBrandLinesAreKeptAndBlankContactLinesCount) {
-    const Branding b = read("Acme\nArial\n12\nbold\nlogo.gif\nsixth\n!sep\nAC\n\nStreet\n!\n");
-    EXPECT_EQ(b.BrandLines.size(), 6u);
-    EXPECT_EQ(b.BrandLines[5], "sixth");
-    EXPECT_EQ(b.ContactLines, (std::vector<std::string>{"AC", "", "Street"}));
-    // Lines are stored untrimmed.
+// The groups and their lines go through the splash window's tests.
+TEST(BrandingFile, LinesAreStoredUntrimmed) {
     const Branding spaced = read("  Acme \n!\n AC\n!\n");
     EXPECT_EQ(spaced.BrandLines[0], "  Acme ");
     EXPECT_EQ(spaced.ContactLines[0], " AC");
@@ -72,5 +58,6 @@ TEST(AboutBox, DefaultsAndAOneLineContactGroup) {
                   "Tel. (555) 014-2290\nwww.orvane.example\n");
     Branding one;
     one.ContactLines = {"AC"};
-    EXPECT_EQ(aboutText(one), std::string("AC Kestrel Vanta Version 8.10\n") + kNoticeLine + "\n\n");
+    EXPECT_EQ(aboutText(one),
+              std::string("AC Kestrel Vanta Version 8.10\n") + kNoticeLine + "\n\n");
 }

@@ -37,7 +37,7 @@ struct Window {
 
 } // namespace
 
-TEST(MainWindow, StartsWithNoTableAndTheMakersCaption) {
+TEST(MainWindow, StartsWithNoTableAndTheMakersCaptionWhichCloseTableDrops) {
     Window win;
     EXPECT_EQ(win.w->windowTitle(), "Orvane Kestrel Vanta Version 8.1");
     EXPECT_EQ(win.w->state().BaseCaption, "Kestrel Vanta Version 8.1");
@@ -55,6 +55,10 @@ TEST(MainWindow, StartsWithNoTableAndTheMakersCaption) {
     EXPECT_EQ(model->index(0, 16).data().toString(), "7500");
     EXPECT_EQ(model->index(1, 0).data().toString(), "Low");
     EXPECT_EQ(model->index(2, 0).data().toString(), "WOT");
+
+    win.w->action("mnuCloseTable")->trigger();
+    EXPECT_EQ(win.w->windowTitle(), "Kestrel Vanta Version 8.1");
+    EXPECT_TRUE(win.dialogs.prompts().empty()); // no table open: no question
 }
 
 TEST(MainWindow, AMissingChartTemplateIsReportedAndStartUpGoesOn) {
@@ -65,17 +69,26 @@ TEST(MainWindow, AMissingChartTemplateIsReportedAndStartUpGoesOn) {
 TEST(MainWindow, MenusCarryTheirCaptionsAndNames) {
     Window win;
     QStringList bar;
-    for (QAction* a : win.w->menuBar()->actions()) bar << a->text();
+    for (QAction* a : win.w->menuBar()->actions())
+        bar << a->text();
     EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&Communications", "&Help"}));
     const std::pair<const char*, const char*> items[] = {
-        {"mnuNewTable", "&New Table"},       {"mnuOpenTable", "&Open Table"},
-        {"mnuCloseTable", "&Close Table"},   {"mnuSaveTable", "&Save Table"},
-        {"mnuPrintTable", "&Print Table"},   {"mnuPrintSetup", "Print Set&up..."},
-        {"mnuExit", "E&xit"},                {"mnuEditModParams", "Edit &Module Parameters"},
-        {"mnuDownload", "&Download From EEPROM"}, {"mnuUpload", "&Upload To EEPROM"},
-        {"mnuPortSetup", "&Port Setup"},     {"mnuHelpContents", "&Contents"},
-        {"mnuAbout", "&About..."},           {"mnuPopUpCopy", "Copy"},
-        {"mnuPopUpPaste", "Paste"},          {"mnuPopUpModify", "Modify"}};
+        {"mnuNewTable", "&New Table"},
+        {"mnuOpenTable", "&Open Table"},
+        {"mnuCloseTable", "&Close Table"},
+        {"mnuSaveTable", "&Save Table"},
+        {"mnuPrintTable", "&Print Table"},
+        {"mnuPrintSetup", "Print Set&up..."},
+        {"mnuExit", "E&xit"},
+        {"mnuEditModParams", "Edit &Module Parameters"},
+        {"mnuDownload", "&Download From EEPROM"},
+        {"mnuUpload", "&Upload To EEPROM"},
+        {"mnuPortSetup", "&Port Setup"},
+        {"mnuHelpContents", "&Contents"},
+        {"mnuAbout", "&About..."},
+        {"mnuPopUpCopy", "Copy"},
+        {"mnuPopUpPaste", "Paste"},
+        {"mnuPopUpModify", "Modify"}};
     for (const auto& [name, caption] : items) {
         QAction* a = win.w->action(name);
         ASSERT_NE(a, nullptr) << name;
@@ -86,20 +99,12 @@ TEST(MainWindow, MenusCarryTheirCaptionsAndNames) {
     EXPECT_FALSE(win.w->menuBar()->actions().contains(win.w->popupMenu()->menuAction()));
 }
 
-TEST(MainWindow, CloseTableDropsTheMakersName) {
-    Window win;
-    win.w->action("mnuCloseTable")->trigger();
-    EXPECT_EQ(win.w->windowTitle(), "Kestrel Vanta Version 8.1");
-    EXPECT_TRUE(win.dialogs.prompts().empty()); // no table open: no question
-}
-
 TEST(MainWindow, AboutShowsTheContactLines) {
     Branding one = defaultBranding();
     one.ContactLines = {"Hawk"};
     Window win(one);
-    win.dialogs.expectMessage("Hawk Kestrel Vanta Version 8.10\n" + std::string(kNoticeLine) +
-                                  "\n\n",
-                              Button::OK);
+    win.dialogs.expectMessage(
+        "Hawk Kestrel Vanta Version 8.10\n" + std::string(kNoticeLine) + "\n\n", Button::OK);
     win.w->action("mnuAbout")->trigger();
     EXPECT_TRUE(win.dialogs.done());
     EXPECT_EQ(win.dialogs.last().title, "About");

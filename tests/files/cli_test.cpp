@@ -79,14 +79,13 @@ TEST_F(Cli, ShowReadsAsOpenTableDoes) {
 }
 
 TEST_F(Cli, NewWritesWhatNewTableBuilds) {
-    for (const char* type : {"RACE", "EX", "TEX"}) {
+    const std::pair<std::string, std::string> types[] = {
+        {"RACE", "Vanta_Max.dat"}, {"EX", "Vanta_EX_Max.dat"}, {"TEX", "Tarrow_EX_Max.dat"}};
+    for (const auto& [type, maxName] : types) {
         const Outcome r = cli({"new", "--type", type, "--slope", "9", "-o", dir.file("n.tbl")});
         ASSERT_EQ(r.status, 0) << r.err;
         const auto back = readTableFile(dir.file("n.tbl"));
         ASSERT_TRUE(back);
-        const std::string maxName = std::string(type) == "RACE" ? "Vanta_Max.dat"
-                                    : std::string(type) == "EX" ? "Vanta_EX_Max.dat"
-                                                                : "Tarrow_EX_Max.dat";
         EXPECT_EQ(back->values, readCurveFile(std::string(KV_DATA_DIR) + "/" + maxName));
         TableFileParameters p = parameterDefaults({});
         applyParameterLines(back->parameterLines, p);

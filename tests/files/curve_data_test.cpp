@@ -6,7 +6,6 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <limits>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,23 +15,7 @@ using kv::test::TempDir;
 
 namespace {
 
-Table16x2 ramp() {
-    Table16x2 t;
-    for (int p = 1; p <= kPoints; ++p) {
-        t(p, kWot) = 5 + p * 1.5;
-        t(p, kLow) = 8 + p * 1.75;
-    }
-    return t;
-}
-
-bool sameBits(const Table16x2& a, const Table16x2& b) {
-    for (int p = 1; p <= kPoints; ++p)
-        for (int c = 1; c <= kCurves; ++c) {
-            const double x = a(p, c), y = b(p, c);
-            if (std::memcmp(&x, &y, sizeof x) != 0) return false;
-        }
-    return true;
-}
+const Table16x2 kRamp = kv::test::curves(5, 8, 1.5);
 
 std::string replaceAll(std::string s, const std::string& from, const std::string& to) {
     for (auto i = s.find(from); i != std::string::npos; i = s.find(from, i + to.size()))
@@ -44,16 +27,8 @@ std::string replaceAll(std::string s, const std::string& from, const std::string
 
 TEST(CurveData, EveryDoubleReadsBackBitForBit) {
     std::mt19937_64 rng(20240611);
-    const double specials[] = {0.1,
-                               1.0 / 3,
-                               -0.0,
-                               5e-324,
-                               std::numeric_limits<double>::max(),
-                               -1e-300,
-                               40,
-                               100.0 / 9,
-                               2.2250738585072014e-308,
-                               -32768.5};
+    const double specials[] = {0.1,     1.0 / 3,   -0.0, 5e-324,   1.7976931348623157e308,
+                               -1e-300, 100.0 / 9, 40,   -32768.5, 2.2250738585072014e-308};
     for (int round = 0; round < 50; ++round) {
         Table16x2 t;
         for (int p = 1; p <= kPoints; ++p)
@@ -67,13 +42,13 @@ TEST(CurveData, EveryDoubleReadsBackBitForBit) {
             }
         const auto back = parseCurveData(curveDataText(t));
         ASSERT_TRUE(back) << curveDataText(t);
-        EXPECT_TRUE(sameBits(back->values, t)) << curveDataText(t);
+        EXPECT_EQ(std::memcmp(&back->values, &t, sizeof t), 0) << curveDataText(t);
     }
 }
 
 TEST(CurveData, SectionIsAsciiCrLfTextWithoutParameterMarks) {
-    const std::string text = curveDataText(ramp());
-    EXPECT_EQ(text.rfind("KVCURVES 1\r\nPOINTS 16 SERIES 2\r\n0 6.5 9.75\r\n", 0), 0u);
+    const std::string text = curveDataText(kRamp);
+    EXPECT_EQ(text.rfind("KVCURVES 1\r\nPOINTS 16 SERIES 2\r\n0 6.5 9.5\r\n", 0), 0u);
     EXPECT_EQ(text.substr(text.size() - 5), "END\r\n");
     EXPECT_EQ(text.find('!'), std::string::npos);
     EXPECT_EQ(replaceAll(text, "\r\n", "").find_first_of("\r\n"), std::string::npos);
@@ -81,15 +56,15 @@ TEST(CurveData, SectionIsAsciiCrLfTextWithoutParameterMarks) {
 }
 
 TEST(CurveData, AcceptsTextAfterTheSection) {
-    const std::string text = curveDataText(ramp());
+    const std::string text = curveDataText(kRamp);
     const auto s = parseCurveData(text + "!Module Parameters\r\nanything else\n");
     ASSERT_TRUE(s);
     EXPECT_EQ(s->end, text.size());
-    EXPECT_EQ(s->values, ramp());
+    EXPECT_EQ(s->values, kRamp);
 }
 
 TEST(CurveData, RefusesWhatIsNotTheLayout) {
-    const std::string good = curveDataText(ramp());
+    const std::string good = curveDataText(kRamp);
     const std::string binary("\x00\x01\xff\xfeKVCURVES 1\r\n", 16);
     const std::vector<std::pair<const char*, std::string>> bad = {
         {"empty", ""},
@@ -105,9 +80,9 @@ TEST(CurveData, RefusesWhatIsNotTheLayout) {
         {"-1e999", replaceAll(good, "0 6.5", "0 -1e999")},
         {"hex", replaceAll(good, "0 6.5", "0 0x10")},
         {"comma", replaceAll(good, "0 6.5", "0 6,5")},
-        {"missing value", replaceAll(good, "0 6.5 9.75", "0 6.5")},
-        {"extra value", replaceAll(good, "0 6.5 9.75", "0 6.5 9.75 1")},
-        {"wrong rpm", replaceAll(good, "500 8 11.5", "600 8 11.5")},
+        {"missing value", replaceAll(good, "0 6.5 9.5", "0 6.5")},
+        {"extra value", replaceAll(good, "0 6.5 9.5", "0 6.5 9.5 1")},
+        {"wrong rpm", replaceAll(good, "500 8 11", "600 8 11")},
         {"no end", replaceAll(good, "END\r\n", "")},
         {"end without line end", good.substr(0, good.size() - 2)},
         {"other version", replaceAll(good, "KVCURVES 1", "KVCURVES 2")},
@@ -121,9 +96,9 @@ TEST(CurveData, RefusesWhatIsNotTheLayout) {
 
 TEST(CurveData, FileReaderNeverHangsOrReadsWithoutBound) {
     TempDir dir;
-    const std::string good = curveDataText(ramp());
+    const std::string good = curveDataText(kRamp);
     kv::test::writeAll(dir.file("good.dat"), good);
-    EXPECT_EQ(readCurveFile(dir.file("good.dat")), ramp());
+    EXPECT_EQ(readCurveFile(dir.file("good.dat")), kRamp);
     EXPECT_FALSE(readCurveFile(dir.file("missing.dat")));
     EXPECT_FALSE(readCurveFile(dir.path().string())); // a directory
 

@@ -2,7 +2,6 @@
 #include "files/curve_data.h"
 #include "files/ui/new_table_dialog.h"
 #include "support/fake_shell.h"
-#include "support/test_files.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -13,26 +12,14 @@
 #include <gtest/gtest.h>
 
 using namespace kv;
-using kv::test::FakeShell;
-using kv::test::TempDir;
+using NewTableDialogTest = kv::test::ShellTest;
 
 namespace {
-
 const char* kTypeQuestion = "Enter table type (Race, EX, or Tarrow EX)";
-
-class NewTableDialogTest : public ::testing::Test {
-protected:
-    NewTableDialogTest() : shell(dir.path().string()) { dir.copyAllData(); }
-    Table16x2 shipped(const char* name) { return *readCurveFile(dir.file(name)); }
-
-    TempDir dir;
-    FakeShell shell;
-};
-
 } // namespace
 
 TEST_F(NewTableDialogTest, SliderTopGivesNineAndButtonsBuildTheTable) {
-    shell.script().expectInput(kTypeQuestion, "EX");
+    script.expectInput(kTypeQuestion, "EX");
     NewTableSession session(shell);
     ASSERT_TRUE(session.start());
     NewTableDialog dialog(session, nullptr);
@@ -55,7 +42,7 @@ TEST_F(NewTableDialogTest, SliderTopGivesNineAndButtonsBuildTheTable) {
 
     QTest::mouseClick(dialog.updateButton(), Qt::LeftButton);
     EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(shell.state().live.values, shipped("Vanta_EX_Max.dat"));
+    EXPECT_EQ(s().live.values, shipped("Vanta_EX_Max.dat"));
     EXPECT_TRUE(dialog.isVisible());
 
     // The keyboard moves the thumb the way the arrow points.
@@ -67,20 +54,20 @@ TEST_F(NewTableDialogTest, SliderTopGivesNineAndButtonsBuildTheTable) {
     QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(shell.state().live.values,
+    EXPECT_EQ(s().live.values,
               blendTemplates(shipped("Vanta_EX_Min.dat"), shipped("Vanta_EX_Max.dat"), 4));
 }
 
 TEST_F(NewTableDialogTest, MenuEntryShowsTheDialogOnlyAfterTheStartUpSteps) {
     // Cancel at the save question: no dialog, the table stays.
     shell.setTableShown(true);
-    shell.script().expectMessage("Save advance table before closing file?", Button::Cancel);
+    script.expectMessage("Save advance table before closing file?", Button::Cancel);
     runNewTable(shell, nullptr);
     EXPECT_TRUE(shell.tableShown());
 
     // Otherwise the modal dialog opens; OK there builds the bottom-end table.
-    shell.script().expectMessage("Save advance table before closing file?", Button::No);
-    shell.script().expectInput(kTypeQuestion, "race");
+    script.expectMessage("Save advance table before closing file?", Button::No);
+    script.expectInput(kTypeQuestion, "race");
     bool sawDialog = false;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<NewTableDialog*>(QApplication::activeModalWidget());
@@ -90,5 +77,5 @@ TEST_F(NewTableDialogTest, MenuEntryShowsTheDialogOnlyAfterTheStartUpSteps) {
     runNewTable(shell, nullptr);
     EXPECT_TRUE(sawDialog);
     EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(shell.state().live.values, shipped("Vanta_Min.dat"));
+    EXPECT_EQ(s().live.values, shipped("Vanta_Min.dat"));
 }

@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/curve_data.h"
 #include "files/new_table.h"
 #include "support/fake_shell.h"
-#include "support/test_files.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace kv;
-using kv::test::FakeShell;
-using kv::test::TempDir;
+using kv::test::curves;
 using kv::test::writeAll;
 namespace fs = std::filesystem;
 
@@ -19,26 +16,18 @@ const std::string kBase = "Kestrel Vanta Version 8.1";
 const char* kTypeQuestion = "Enter table type (Race, EX, or Tarrow EX)";
 
 Table16x2 constant(double v) {
-    Table16x2 t;
-    t.fill(v);
-    return t;
+    return curves(v, v, 0);
 }
 
-class NewTable : public ::testing::Test {
+class NewTable : public kv::test::ShellTest {
 protected:
-    NewTable() : shell(dir.path().string()) { dir.copyAllData(); }
-
-    Table16x2 shipped(const char* name) { return *readCurveFile(dir.file(name)); }
     // Runs the start-up steps answering the type question with `answer`.
     bool start(NewTableSession& session, const std::string& answer) {
-        shell.script().expectInput(kTypeQuestion, answer);
+        script.expectInput(kTypeQuestion, answer);
         const bool started = session.start();
-        EXPECT_TRUE(shell.script().done());
+        EXPECT_TRUE(script.done());
         return started;
     }
-
-    TempDir dir;
-    FakeShell shell;
 };
 
 } // namespace
@@ -53,32 +42,28 @@ TEST(NewTableBlend, StepsAreNinthsOfTheDistanceAndNotRounded) {
     EXPECT_EQ(blendTemplates(constant(-6), constant(3), 1)(2, kWot), 0);
 }
 
-TEST(NewTableBlend, TypeAnswers) {
-    EXPECT_EQ(tableTypeFromAnswer("race"), "RACE");
-    EXPECT_EQ(tableTypeFromAnswer("Race"), "RACE");
-    EXPECT_EQ(tableTypeFromAnswer("eX"), "EX");
-    EXPECT_EQ(tableTypeFromAnswer("tarrow ex"), "TEX");
-    for (const char* refused : {"Tarrow", "EX ", " EX", "", "TEX", "tarrow  ex"})
-        EXPECT_EQ(tableTypeFromAnswer(refused), "") << refused;
-}
-
 TEST_F(NewTable, TypeQuestionRepeatsUntilAccepted) {
     NewTableSession session(shell);
-    shell.script().expectInput(kTypeQuestion, "Tarrow");
-    shell.script().expectInput(kTypeQuestion, std::nullopt); // Cancel asks again
-    shell.script().expectInput(kTypeQuestion, "EX ");
-    shell.script().expectInput(kTypeQuestion, "");
-    shell.script().expectInput(kTypeQuestion, "tarrow ex");
-    ASSERT_TRUE(session.start());
-    EXPECT_TRUE(shell.script().done());
-    EXPECT_EQ(shell.script().last().title, "Create New Advance Table");
-    EXPECT_EQ(shell.script().last().filter, "Race"); // the default answer
-    EXPECT_EQ(shell.state().TableType, "TEX");
+    // Blanks are not trimmed; Cancel (no answer) asks again.
+    for (const char* refused : {"Tarrow", "EX ", " EX", "", "TEX", "tarrow  ex"})
+        script.expectInput(kTypeQuestion, refused);
+    script.expectInput(kTypeQuestion, std::nullopt);
+    ASSERT_TRUE(start(session, "tarrow ex"));
+    EXPECT_EQ(script.last().title, "Create New Advance Table");
+    EXPECT_EQ(script.last().filter, "Race"); // the default answer
+    EXPECT_EQ(s().TableType, "TEX");
+    const std::pair<const char*, const char*> accepted[] = {
+        {"race", "RACE"}, {"Race", "RACE"}, {"eX", "EX"}};
+    for (const auto& [answer, type] : accepted) {
+        NewTableSession again(shell);
+        ASSERT_TRUE(start(again, answer));
+        EXPECT_EQ(s().TableType, type);
+    }
 }
 
 TEST_F(NewTable, StartUpPreparesTheDialogButShowsNoTable) {
-    shell.state().RearOffset = 3;
-    shell.state().RetardVal = 6;
+    s().RearOffset = 3;
+    s().RetardVal = 6;
     shell.setCaption(kBase + " - old.tbl");
     NewTableSession session(shell);
     ASSERT_TRUE(start(session, "ex"));
@@ -88,15 +73,15 @@ TEST_F(NewTable, StartUpPreparesTheDialogButShowsNoTable) {
     EXPECT_EQ(session.sliderPosition(), 9);
     EXPECT_EQ(session.slopeSetting(), 0);
     EXPECT_EQ(session.slopeLabel(), " 0");
-    EXPECT_EQ(shell.state().ExMaxTable, shipped("Vanta_EX_Max.dat"));
-    EXPECT_EQ(shell.state().RearOffset, 0);
-    EXPECT_EQ(shell.state().RetardVal, 6);
+    EXPECT_EQ(s().ExMaxTable, shipped("Vanta_EX_Max.dat"));
+    EXPECT_EQ(s().RearOffset, 0);
+    EXPECT_EQ(s().RetardVal, 6);
 
     // A RACE table keeps the offset.
-    shell.state().RearOffset = 3;
+    s().RearOffset = 3;
     NewTableSession race(shell);
     ASSERT_TRUE(start(race, "RACE"));
-    EXPECT_EQ(shell.state().RearOffset, 3);
+    EXPECT_EQ(s().RearOffset, 3);
 }
 
 TEST_F(NewTable, SettingsZeroAndNineReproduceTheTemplates) {
@@ -104,13 +89,13 @@ TEST_F(NewTable, SettingsZeroAndNineReproduceTheTemplates) {
     ASSERT_TRUE(start(session, "Race"));
     session.CreateNewTable();
     EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(shell.state().live.values, shipped("Vanta_Min.dat"));
+    EXPECT_EQ(s().live.values, shipped("Vanta_Min.dat"));
     session.setSliderPosition(0); // the top
     EXPECT_EQ(session.slopeSetting(), 9);
     EXPECT_EQ(session.slopeLabel(), " 9");
     session.CreateNewTable();
-    EXPECT_EQ(shell.state().live.values, shipped("Vanta_Max.dat"));
-    EXPECT_EQ(shell.state().AdvanceTable, shipped("Vanta_Max.dat"));
+    EXPECT_EQ(s().live.values, shipped("Vanta_Max.dat"));
+    EXPECT_EQ(s().AdvanceTable, shipped("Vanta_Max.dat"));
 }
 
 TEST_F(NewTable, UpdateReplacesTheTableEachTime) {
@@ -120,14 +105,14 @@ TEST_F(NewTable, UpdateReplacesTheTableEachTime) {
     ASSERT_TRUE(start(session, "EX"));
     session.setSliderPosition(8);
     session.CreateNewTable();
-    EXPECT_DOUBLE_EQ(shell.state().live.value(kLow, 1), 100.0 / 9);
-    EXPECT_EQ(shell.state().live.text(1, 1), "11.1");
+    EXPECT_DOUBLE_EQ(s().live.value(kLow, 1), 100.0 / 9);
+    EXPECT_EQ(s().live.text(1, 1), "11.1");
     session.setSliderPosition(0);
     session.CreateNewTable();
-    EXPECT_EQ(shell.state().live.text(2, 16), "20.0");
+    EXPECT_EQ(s().live.text(2, 16), "20.0");
     session.setSliderPosition(5);
     session.CreateNewTable();
-    EXPECT_EQ(shell.state().live.values, blendTemplates(constant(10), constant(20), 4));
+    EXPECT_EQ(s().live.values, blendTemplates(constant(10), constant(20), 4));
     EXPECT_EQ(shell.liveChanges, 3);
     EXPECT_EQ(shell.labelHides, 3);
     EXPECT_EQ(shell.resizes, 3);
@@ -135,21 +120,21 @@ TEST_F(NewTable, UpdateReplacesTheTableEachTime) {
 
 TEST_F(NewTable, SaveQuestionComesFirst) {
     shell.setTableShown(true);
-    shell.state().live.values = constant(7);
+    s().live.values = constant(7);
     NewTableSession session(shell);
-    shell.script().expectMessage("Save advance table before closing file?", Button::Cancel);
+    script.expectMessage("Save advance table before closing file?", Button::Cancel);
     EXPECT_FALSE(session.start());
-    EXPECT_EQ(shell.script().last().title, "Close File");
+    EXPECT_EQ(script.last().title, "Close File");
     EXPECT_TRUE(shell.tableShown());
 
     // Yes whose save is cancelled keeps the table too.
-    shell.script().expectMessage("Save advance table before closing file?", Button::Yes);
-    shell.script().expectSaveFile("");
+    script.expectMessage("Save advance table before closing file?", Button::Yes);
+    script.expectSaveFile("");
     EXPECT_FALSE(session.start());
     EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(shell.state().live.values, constant(7));
+    EXPECT_EQ(s().live.values, constant(7));
 
-    shell.script().expectMessage("Save advance table before closing file?", Button::No);
+    script.expectMessage("Save advance table before closing file?", Button::No);
     EXPECT_TRUE(start(session, "race"));
     EXPECT_FALSE(shell.tableShown());
 }
@@ -161,17 +146,17 @@ TEST_F(NewTable, MissingTemplateEndsTheCommandWithNoTable) {
         {"EX", "Vanta_EX_Min.dat not found."}, {"Tarrow EX", "Tarrow_EX_Max.dat not found."}};
     for (const auto& [answer, message] : cases) {
         shell.setTableShown(true);
-        shell.script().expectMessage("Save advance table before closing file?", Button::No);
-        shell.script().expectInput(kTypeQuestion, answer);
-        shell.script().expectMessage(message, Button::OK);
+        script.expectMessage("Save advance table before closing file?", Button::No);
+        script.expectInput(kTypeQuestion, answer);
+        script.expectMessage(message, Button::OK);
         NewTableSession session(shell);
         EXPECT_FALSE(session.start());
-        EXPECT_EQ(shell.script().last().title, "New Table");
-        EXPECT_EQ(shell.script().last().icon, Icon::Critical);
+        EXPECT_EQ(script.last().title, "New Table");
+        EXPECT_EQ(script.last().icon, Icon::Critical);
         EXPECT_FALSE(shell.tableShown());
         EXPECT_EQ(shell.caption(), kBase);
     }
-    EXPECT_EQ(shell.state().TableType, "TEX"); // already set when the file was missed
+    EXPECT_EQ(s().TableType, "TEX"); // already set when the file was missed
     // The minimum of TEX was read and its maximum was not: ExMaxTable is not the TEX one.
-    EXPECT_NE(shell.state().ExMaxTable, shipped("Tarrow_EX_Min.dat"));
+    EXPECT_NE(s().ExMaxTable, shipped("Tarrow_EX_Min.dat"));
 }

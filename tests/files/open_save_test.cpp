@@ -5,38 +5,25 @@
 #include "files/save_table.h"
 #include "files/table_file.h"
 #include "support/fake_shell.h"
-#include "support/test_files.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace kv;
-using kv::test::FakeShell;
+using kv::test::curves;
 using kv::test::readAll;
-using kv::test::TempDir;
 using kv::test::writeAll;
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kBase = "Kestrel Vanta Version 8.1";
+const std::string kSaveFirst = kSaveFirst;
 
-Table16x2 filled(double wot, double low) {
-    Table16x2 t;
-    for (int p = 1; p <= kPoints; ++p) {
-        t(p, kWot) = wot + p;
-        t(p, kLow) = low + p;
-    }
-    return t;
-}
-
-// A program folder with the shipped companion files, a shell over it and a helper that
-// puts table files into it.
-class OpenSave : public ::testing::Test {
+class OpenSave : public kv::test::ShellTest {
 protected:
-    OpenSave() : shell(dir.path().string()) { dir.copyAllData(); }
-
+    // Writes a table file into the program folder.
     std::string table(const std::string& name, const Table16x2& t, const std::string& type,
                       const std::string& extra = "") {
         ModuleParameters p;
@@ -47,14 +34,11 @@ protected:
     }
     // Opens `path` with no table shown, expecting it to succeed.
     void open(const std::string& path) {
-        shell.script().expectOpenFile(path);
+        shell.setTableShown(false);
+        script.expectOpenFile(path);
         ASSERT_TRUE(OpenTable(shell));
-        ASSERT_TRUE(shell.script().done());
+        ASSERT_TRUE(script.done());
     }
-    ProgramState& s() { return shell.state(); }
-
-    TempDir dir;
-    FakeShell shell;
 };
 
 } // namespace
@@ -62,16 +46,16 @@ protected:
 TEST_F(OpenSave, OpenShowsTheFileAsTheOpenTable) {
     s().EEPROMBuffer.fill(7);
     s().KickStartFlag = true;
-    open(table("race.tbl", filled(10.04, 20.25), "RACE"));
+    open(table("race.tbl", curves(10.04, 20.25), "RACE"));
 
-    const auto& prompt = shell.script().prompts().front();
+    const auto& prompt = script.prompts().front();
     EXPECT_EQ(prompt.title, "Open File");
     EXPECT_EQ(prompt.filter, "Advance table files (*.tbl)|*.tbl");
     EXPECT_TRUE(shell.tableShown());
     EXPECT_EQ(shell.caption(), kBase + " - race.tbl");
     EXPECT_EQ(shell.interaction, "RACE");
-    EXPECT_EQ(s().live.values, filled(10.04, 20.25));
-    EXPECT_EQ(s().AdvanceTable, filled(10.04, 20.25));
+    EXPECT_EQ(s().live.values, curves(10.04, 20.25));
+    EXPECT_EQ(s().AdvanceTable, curves(10.04, 20.25));
     EXPECT_EQ(s().live.text(1, 1), "21.2"); // Low at one decimal, the half to even
     EXPECT_EQ(s().live.text(2, 16), "26.0");
     EXPECT_EQ(s().RPMLimit, 6200);
@@ -85,135 +69,129 @@ TEST_F(OpenSave, OpenShowsTheFileAsTheOpenTable) {
 TEST_F(OpenSave, CaptionKeepsTheLast60CharactersOfALongName) {
     const std::string name60 = std::string(56, 'a') + ".tbl";
     const std::string name61 = "b" + name60;
-    open(table(name60, filled(1, 2), "RACE"));
+    open(table(name60, curves(1, 2), "RACE"));
     EXPECT_EQ(shell.caption(), kBase + " - " + name60);
-    shell.setTableShown(false);
-    open(table(name61, filled(1, 2), "RACE"));
+    open(table(name61, curves(1, 2), "RACE"));
     EXPECT_EQ(shell.caption(), kBase + " - ..." + name60);
 }
 
 TEST_F(OpenSave, UnusualNamesOpenAndSave) {
     for (const char* name : {"with spaces.tbl", "Z\xc3\xbcndung.tbl", "noextension"}) {
-        shell.setTableShown(false);
-        open(table(name, filled(3, 4), "RACE"));
-        shell.script().expectSaveFile(dir.file(std::string("copy of ") + name));
+        open(table(name, curves(3, 4), "RACE"));
+        script.expectSaveFile(dir.file(std::string("copy of ") + name));
         EXPECT_TRUE(SaveTable(shell));
         EXPECT_EQ(readAll(dir.file(std::string("copy of ") + name)), readAll(dir.file(name)));
     }
 }
 
 TEST_F(OpenSave, SaveQuestionBeforeOpening) {
-    open(table("a.tbl", filled(1, 2), "RACE"));
-    const std::string other = table("b.tbl", filled(5, 6), "RACE");
+    open(table("a.tbl", curves(1, 2), "RACE"));
+    const std::string other = table("b.tbl", curves(5, 6), "RACE");
 
     // Cancel: nothing changes and no dialog opens.
-    shell.script().expectMessage("Save advance table before opening file?", Button::Cancel);
+    script.expectMessage(kSaveFirst, Button::Cancel);
     EXPECT_FALSE(OpenTable(shell));
     EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(shell.script().last().title, "Open File");
+    EXPECT_EQ(script.last().title, "Open File");
 
     // Yes, then no file in the save dialog: the table stays, the open dialog never shows.
-    shell.script().expectMessage("Save advance table before opening file?", Button::Yes);
-    shell.script().expectSaveFile("");
+    script.expectMessage(kSaveFirst, Button::Yes);
+    script.expectSaveFile("");
     EXPECT_FALSE(OpenTable(shell));
     EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(s().live.values, filled(1, 2));
+    EXPECT_EQ(s().live.values, curves(1, 2));
     EXPECT_EQ(shell.caption(), kBase + " - a.tbl");
 
     // Yes and a save: written, then the other file opens.
-    shell.script().expectMessage("Save advance table before opening file?", Button::Yes);
-    shell.script().expectSaveFile(dir.file("saved.tbl"));
-    shell.script().expectOpenFile(other);
+    script.expectMessage(kSaveFirst, Button::Yes);
+    script.expectSaveFile(dir.file("saved.tbl"));
+    script.expectOpenFile(other);
     EXPECT_TRUE(OpenTable(shell));
     EXPECT_EQ(readAll(dir.file("saved.tbl")), readAll(dir.file("a.tbl")));
-    EXPECT_EQ(s().live.values, filled(5, 6));
+    EXPECT_EQ(s().live.values, curves(5, 6));
 }
 
 TEST_F(OpenSave, NoFileChosenBringsThePreviousTableBack) {
-    open(table("a.tbl", filled(1, 2), "RACE"));
+    open(table("a.tbl", curves(1, 2), "RACE"));
     s().live.setText(1, 3, "7.25"); // a typed text survives too
-    shell.script().expectMessage("Save advance table before opening file?", Button::No);
-    shell.script().expectOpenFile("");
+    script.expectMessage(kSaveFirst, Button::No);
+    script.expectOpenFile("");
     EXPECT_FALSE(OpenTable(shell));
     EXPECT_TRUE(shell.tableShown());
     EXPECT_EQ(shell.caption(), kBase + " - a.tbl");
-    EXPECT_EQ(s().live.values, filled(1, 2));
+    EXPECT_EQ(s().live.values, curves(1, 2));
     EXPECT_EQ(s().live.text(1, 3), "7.25");
 
     // With nothing open before, nothing is shown after.
     shell.setTableShown(false);
-    shell.script().expectOpenFile("");
+    script.expectOpenFile("");
     EXPECT_FALSE(OpenTable(shell));
     EXPECT_FALSE(shell.tableShown());
 }
 
 TEST_F(OpenSave, MissingFileOffersRetryAndCancel) {
-    const std::string good = table("a.tbl", filled(1, 2), "RACE");
+    const std::string good = table("a.tbl", curves(1, 2), "RACE");
     const std::string missing = dir.file("missing.tbl");
-    shell.script().expectOpenFile(missing);
-    shell.script().expectMessage(missing + "\r\nFile not found.", Button::Retry);
-    shell.script().expectOpenFile(good);
+    script.expectOpenFile(missing);
+    script.expectMessage(missing + "\r\nFile not found.", Button::Retry);
+    script.expectOpenFile(good);
     EXPECT_TRUE(OpenTable(shell));
-    EXPECT_EQ(shell.script().prompts()[1].buttons, Buttons::RetryCancel);
-    EXPECT_EQ(shell.script().prompts()[1].title, "File Open");
+    EXPECT_EQ(script.prompts()[1].buttons, Buttons::RetryCancel);
+    EXPECT_EQ(script.prompts()[1].title, "File Open");
 
     // Cancel raises "Canceled File Open" to the error prompt; Abort ends the command and
     // the table that was open comes back.
-    shell.script().expectMessage("Save advance table before opening file?", Button::No);
-    shell.script().expectOpenFile(dir.path().string()); // a folder is not a file
-    shell.script().expectMessage(dir.path().string() + "\r\nFile not found.", Button::Cancel);
-    shell.script().expectError("Canceled File Open", Button::Abort);
+    script.expectMessage(kSaveFirst, Button::No);
+    script.expectOpenFile(dir.path().string()); // a folder is not a file
+    script.expectMessage(dir.path().string() + "\r\nFile not found.", Button::Cancel);
+    script.expectError("Canceled File Open", Button::Abort);
     EXPECT_FALSE(OpenTable(shell));
-    EXPECT_TRUE(shell.script().done());
+    EXPECT_TRUE(script.done());
     EXPECT_TRUE(shell.tableShown());
     EXPECT_EQ(shell.caption(), kBase + " - a.tbl");
 }
 
 TEST_F(OpenSave, UnreadableFilesCloseTheTable) {
-    open(table("a.tbl", filled(1, 2), "RACE"));
+    open(table("a.tbl", curves(1, 2), "RACE"));
     const ModuleParameters before = s().params;
-    std::vector<std::string> bad = {"",
-                                    std::string("\x7f"
-                                                "ELF\x02\x01\x00\x00",
-                                                8),
-                                    curveDataText(filled(1, 2)).substr(0, 100)};
-    for (std::size_t i = 0; i < bad.size(); ++i) {
+    const std::string bad[] = {"", std::string("\177ELF\2\1\0\0", 8),
+                               curveDataText(curves(1, 2)).substr(0, 100)};
+    for (std::size_t i = 0; i < std::size(bad); ++i) {
         const std::string path = dir.file("bad" + std::to_string(i) + ".tbl");
         writeAll(path, bad[i]);
-        if (shell.tableShown())
-            shell.script().expectMessage("Save advance table before opening file?", Button::No);
-        shell.script().expectOpenFile(path);
-        shell.script().expectMessage("Error loading " + path, Button::OK);
+        if (shell.tableShown()) script.expectMessage(kSaveFirst, Button::No);
+        script.expectOpenFile(path);
+        script.expectMessage("Error loading " + path, Button::OK);
         EXPECT_FALSE(OpenTable(shell));
-        EXPECT_EQ(shell.script().last().title, "File Open");
-        EXPECT_EQ(shell.script().last().icon, Icon::Critical);
+        EXPECT_EQ(script.last().title, "File Open");
+        EXPECT_EQ(script.last().icon, Icon::Critical);
         EXPECT_FALSE(shell.tableShown());
         EXPECT_EQ(shell.caption(), kBase);
         EXPECT_EQ(s().params, before);
-        EXPECT_EQ(s().AdvanceTable, filled(1, 2));
+        EXPECT_EQ(s().AdvanceTable, curves(1, 2));
     }
 }
 
 TEST_F(OpenSave, MissingChartTemplate) {
     fs::remove(dir.file("Vanta_Chart.oc2"));
-    shell.script().expectOpenFile(table("a.tbl", filled(1, 2), "RACE"));
-    shell.script().expectMessage("Advance chart .oc2 file not found.", Button::OK);
+    script.expectOpenFile(table("a.tbl", curves(1, 2), "RACE"));
+    script.expectMessage("Advance chart .oc2 file not found.", Button::OK);
     EXPECT_FALSE(OpenTable(shell));
     EXPECT_FALSE(shell.tableShown());
 }
 
 TEST_F(OpenSave, OverflowGoesToTheErrorPrompt) {
     const std::string path =
-        table("big.tbl", filled(1, 2), "EX", "!RPMLimit: 99999\r\n!CrankRevs: 3\r\n");
-    shell.script().expectOpenFile(path);
-    shell.script().expectError("Overflow", Button::Abort);
+        table("big.tbl", curves(1, 2), "EX", "!RPMLimit: 99999\r\n!CrankRevs: 3\r\n");
+    script.expectOpenFile(path);
+    script.expectError("Overflow", Button::Abort);
     EXPECT_FALSE(OpenTable(shell));
     EXPECT_FALSE(shell.tableShown());
     EXPECT_EQ(s().params, ModuleParameters{});
 
-    shell.script().expectOpenFile(path);
-    shell.script().expectError("Overflow", Button::Retry);
-    shell.script().expectError("Overflow", Button::Ignore);
+    script.expectOpenFile(path);
+    script.expectError("Overflow", Button::Retry);
+    script.expectError("Overflow", Button::Ignore);
     EXPECT_TRUE(OpenTable(shell));
     EXPECT_EQ(s().RPMLimit, 6200); // the overflowing line is passed over
     EXPECT_EQ(s().CrankRevs, 3);
@@ -221,10 +199,10 @@ TEST_F(OpenSave, OverflowGoesToTheErrorPrompt) {
 }
 
 TEST_F(OpenSave, ExTableIsLoweredToItsLimitsButTheFileIsNot) {
-    Table16x2 limits = filled(30, 31);
+    Table16x2 limits = curves(30, 31);
     limits(5, kWot) = 32;
     writeAll(dir.file("Vanta_EX_Max.dat"), curveDataText(limits));
-    Table16x2 t = filled(30, 31);
+    Table16x2 t = curves(30, 31);
     t(5, kWot) = 35;   // above 32: lowered
     t(6, kWot) = 30;   // below its limit of 36: kept
     t(7, kLow) = -4;   // no lower bound for values from a file
@@ -244,75 +222,72 @@ TEST_F(OpenSave, ExTableIsLoweredToItsLimitsButTheFileIsNot) {
 }
 
 TEST_F(OpenSave, LimitFilesAreReadAfreshForEachType) {
-    const std::string race = table("r.tbl", filled(1, 2), "RACE");
-    const std::string ex = table("e.tbl", filled(1, 2), "EX");
-    const std::string tex = table("t.tbl", filled(1, 2), "TEX");
+    const std::string race = table("r.tbl", curves(1, 2), "RACE");
+    const std::string ex = table("e.tbl", curves(1, 2), "EX");
+    const std::string tex = table("t.tbl", curves(1, 2), "TEX");
     open(tex);
     EXPECT_EQ(s().ExMaxTable, readCurveFile(dir.file("Tarrow_EX_Max.dat")));
-    shell.setTableShown(false);
     open(ex);
     EXPECT_EQ(s().ExMaxTable, readCurveFile(dir.file("Vanta_EX_Max.dat")));
 
     // Without the TEX limits only TEX tables fail; without a minimum file nothing does.
     fs::remove(dir.file("Tarrow_EX_Max.dat"));
     fs::remove(dir.file("Vanta_EX_Min.dat"));
-    shell.setTableShown(false);
     open(race);
-    shell.setTableShown(false);
     open(ex);
-    shell.script().expectMessage("Save advance table before opening file?", Button::No);
-    shell.script().expectOpenFile(tex);
-    shell.script().expectMessage("Tarrow_EX_Max.dat not found.", Button::OK);
+    script.expectMessage(kSaveFirst, Button::No);
+    script.expectOpenFile(tex);
+    script.expectMessage("Tarrow_EX_Max.dat not found.", Button::OK);
     EXPECT_FALSE(OpenTable(shell));
-    EXPECT_EQ(shell.script().last().title, "Form Load");
+    EXPECT_EQ(script.last().title, "Form Load");
     EXPECT_FALSE(shell.tableShown());
     EXPECT_EQ(shell.caption(), kBase);
 
     // A limit file with too few values counts as missing.
-    writeAll(dir.file("Vanta_EX_Max.dat"), curveDataText(filled(30, 31)).substr(0, 150));
-    shell.script().expectOpenFile(ex);
-    shell.script().expectMessage("Vanta_EX_Max.dat not found.", Button::OK);
+    writeAll(dir.file("Vanta_EX_Max.dat"), curveDataText(curves(30, 31)).substr(0, 150));
+    script.expectOpenFile(ex);
+    script.expectMessage("Vanta_EX_Max.dat not found.", Button::OK);
     EXPECT_FALSE(OpenTable(shell));
 }
 
 TEST_F(OpenSave, SaveWritesTheLiveTable) {
-    open(table("a.tbl", filled(1, 2), "EX"));
+    open(table("a.tbl", curves(1, 2), "EX"));
     s().live.values(3, kLow) = 12.345678901234567;
     s().RetardVal = 4;
-    shell.script().expectSaveFile(dir.file("out.tbl"));
+    script.expectSaveFile(dir.file("out.tbl"));
     EXPECT_TRUE(SaveTable(shell));
-    EXPECT_EQ(shell.script().last().title, "Save File");
-    EXPECT_EQ(shell.script().last().filter, "Advance table files (*.tbl)|*.tbl");
+    EXPECT_EQ(script.last().title, "Save File");
+    EXPECT_EQ(script.last().filter, "Advance table files (*.tbl)|*.tbl");
     EXPECT_EQ(readAll(dir.file("out.tbl")), tableFileText(s().live.values, s().params, "EX"));
     EXPECT_EQ(shell.caption(), kBase + " - out.tbl");
 }
 
 TEST_F(OpenSave, ReplaceQuestion) {
-    open(table("a.tbl", filled(1, 2), "RACE"));
+    open(table("a.tbl", curves(1, 2), "RACE"));
     const std::string existing = dir.file("old.tbl");
     writeAll(existing, std::string(4000, 'o'));
     const std::string question =
         existing + "\r\nThis file already exists.\r\n\r\nReplace existing file?";
 
     // No shows the dialog again; Yes there replaces the whole file.
-    shell.script().expectSaveFile(existing).expectMessage(question, Button::No);
-    shell.script().expectSaveFile(existing).expectMessage(question, Button::Yes);
+    script.expectSaveFile(existing).expectMessage(question, Button::No);
+    script.expectSaveFile(existing).expectMessage(question, Button::Yes);
     EXPECT_TRUE(SaveTable(shell));
     EXPECT_EQ(readAll(existing), readAll(dir.file("a.tbl")));
-    EXPECT_EQ(shell.script().last().title, "File Save");
-    EXPECT_EQ(shell.script().last().buttons, Buttons::YesNoCancel);
+    EXPECT_EQ(script.last().title, "File Save");
+    EXPECT_EQ(script.last().buttons, Buttons::YesNoCancel);
 
     // Cancel reaches the error prompt as "Canceled File Save"; the file stays.
     writeAll(existing, "keep");
-    shell.script().expectSaveFile(existing).expectMessage(question, Button::Cancel);
-    shell.script().expectError("Canceled File Save", Button::Ignore);
+    script.expectSaveFile(existing).expectMessage(question, Button::Cancel);
+    script.expectError("Canceled File Save", Button::Ignore);
     EXPECT_FALSE(SaveTable(shell));
     EXPECT_EQ(readAll(existing), "keep");
     EXPECT_EQ(shell.caption(), kBase + " - old.tbl");
 }
 
 TEST_F(OpenSave, FailedSaveKeepsTheTableAndThePreviousFile) {
-    open(table("a.tbl", filled(1, 2), "RACE"));
+    open(table("a.tbl", curves(1, 2), "RACE"));
     const std::string target = dir.file("sub/t.tbl");
     fs::create_directory(dir.file("sub"));
     writeAll(target, "previous");
@@ -321,19 +296,19 @@ TEST_F(OpenSave, FailedSaveKeepsTheTableAndThePreviousFile) {
     const std::string path = root ? dir.file("sub") : target;
     if (!root) fs::permissions(dir.file("sub"), fs::perms::owner_read | fs::perms::owner_exec);
 
-    shell.script().expectSaveFile(path);
-    shell.script().expectMessage("Error saving " + path, Button::OK);
+    script.expectSaveFile(path);
+    script.expectMessage("Error saving " + path, Button::OK);
     EXPECT_FALSE(SaveTable(shell));
-    EXPECT_EQ(shell.script().last().title, "File Open");
+    EXPECT_EQ(script.last().title, "File Open");
     EXPECT_TRUE(shell.tableShown());
     EXPECT_EQ(shell.caption(), kBase + " - a.tbl");
     EXPECT_EQ(readAll(target), "previous");
 
     // Close Table whose Yes-save fails keeps the table open.
-    shell.script().expectMessage("Save advance table before closing file?", Button::Yes);
-    shell.script().expectSaveFile(path);
-    shell.script().expectMessage("Error saving " + path, Button::OK);
+    script.expectMessage("Save advance table before closing file?", Button::Yes);
+    script.expectSaveFile(path);
+    script.expectMessage("Error saving " + path, Button::OK);
     EXPECT_FALSE(CloseTable(shell));
     EXPECT_TRUE(shell.tableShown());
-    EXPECT_TRUE(shell.script().done());
+    EXPECT_TRUE(script.done());
 }

@@ -8,9 +8,6 @@
 namespace kv::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-constexpr const char* kTimeout = "RS-232 timeout. Check cable and click Abort.";
-
 Bytes sampleImage() {
     Bytes b(39);
     for (std::size_t i = 0; i < b.size(); ++i)
@@ -19,15 +16,22 @@ Bytes sampleImage() {
 }
 
 struct BlockTest : ::testing::Test {
-    void start(sim::Faults faults = {}) {
-        model = std::make_unique<sim::ModuleModel>("TEST", faults);
+    void start(const char* fault = nullptr) {
+        model = std::make_unique<sim::ModuleModel>("TEST", faults(fault));
         model->setImage(sampleImage());
         host.module().respondWith(moduleResponder(*model));
     }
     void loadBuffer(const Bytes& b) { std::copy(b.begin(), b.end(), s.EEPROMBuffer.begin()); }
     [[nodiscard]] Bytes buffer() const { return {s.EEPROMBuffer.begin(), s.EEPROMBuffer.end()}; }
-    [[nodiscard]] long count(const std::string& event) const {
-        return std::count(host.trace().begin(), host.trace().end(), event);
+    [[nodiscard]] long sent(std::uint8_t b) {
+        return std::count(host.module().sent().begin(), host.module().sent().end(), b);
+    }
+
+    // A block routine that failed leaves the flag down, the frame hidden, the port closed.
+    void expectFailedAndTidy() {
+        EXPECT_FALSE(s.CommOKFlag);
+        EXPECT_FALSE(progress.visible);
+        EXPECT_FALSE(host.module().isOpen());
     }
 
     std::unique_ptr<sim::ModuleModel> model;
@@ -46,7 +50,7 @@ TEST_F(BlockTest, ReadFillsTheBufferFromAddressSixteen) {
         expected += " 15";
     EXPECT_EQ(host.sentText(), expected);
     // Three pauses in the address, then two per byte: the exchange's and the block's.
-    EXPECT_EQ(count("pause 5"), 3 + 2 * 39);
+    EXPECT_EQ(std::count(host.trace().begin(), host.trace().end(), "pause 5"), 3 + 2 * 39);
     EXPECT_FALSE(host.module().isOpen());
     EXPECT_EQ(progress.captions, std::vector<std::string>{"Reading EEPROM"});
     EXPECT_FALSE(progress.visible);
@@ -62,50 +66,39 @@ TEST_F(BlockTest, PendingEscapeEndsTheReadAfterTheFirstByte) {
     start();
     s.AbortRequested = true;
     ReadEEPROMData(host);
-    EXPECT_FALSE(s.CommOKFlag);
+    expectFailedAndTidy();
     EXPECT_FALSE(s.AbortRequested);
     EXPECT_EQ(host.sentText(), "14 10 00 15");
-    EXPECT_FALSE(progress.visible);
-    EXPECT_FALSE(host.module().isOpen());
 }
 
 TEST_F(BlockTest, EscapeDuringTheReadEndsItAfterTheCurrentByte) {
     start();
     int reads = 0;
     host.onEvents = [&](int) {
-        reads = static_cast<int>(
-            std::count(host.module().sent().begin(), host.module().sent().end(), 0x15));
+        reads = static_cast<int>(sent(0x15));
         if (reads == 10) s.AbortRequested = true;
     };
     ReadEEPROMData(host);
-    EXPECT_FALSE(s.CommOKFlag);
+    expectFailedAndTidy();
     EXPECT_FALSE(s.AbortRequested);
     EXPECT_EQ(reads, 10);
-    EXPECT_FALSE(progress.visible);
 }
 
 TEST_F(BlockTest, ModuleThatStopsHalfWayFailsTheRead) {
-    sim::Faults f;
-    f.stopAfter = 3 + 20; // the address and twenty reads
-    start(f);
+    start("stop-after=23"); // the address and twenty reads
     host.script().expectError(kTimeout, Button::Ignore);
     ReadEEPROMData(host);
-    EXPECT_FALSE(s.CommOKFlag);
-    EXPECT_FALSE(progress.visible);
-    EXPECT_FALSE(host.module().isOpen());
+    expectFailedAndTidy();
     EXPECT_EQ(s.EEPROMBuffer[20], 0);
 }
 
 TEST_F(BlockTest, RefusedAddressEndsTheReadBeforeAnyByte) {
-    sim::Faults f;
-    f.badAddressAck = true;
-    start(f);
+    start("bad-address-ack");
     s.EEPROMBuffer.fill(9);
     ReadEEPROMData(host);
-    EXPECT_FALSE(s.CommOKFlag);
+    expectFailedAndTidy();
     EXPECT_EQ(host.sentText(), "14 10 00");
     EXPECT_EQ(buffer(), Bytes(39, 0));
-    EXPECT_FALSE(progress.visible);
 }
 
 TEST_F(BlockTest, WriteProgramsEveryByteAndVerifies) {
@@ -130,39 +123,30 @@ TEST_F(BlockTest, WriteProgramsEveryByteAndVerifies) {
 }
 
 TEST_F(BlockTest, MissingAcknowledgeAtByteSevenWithIgnoreStopsProgramming) {
-    sim::Faults f;
-    f.noAckAt = 7;
-    start(f);
+    start("no-ack=7");
     loadBuffer(Bytes(39, 0x11));
     host.script().expectError(kTimeout, Button::Ignore);
     WriteEEPROMData(host);
-    EXPECT_FALSE(s.CommOKFlag);
+    expectFailedAndTidy();
     const Bytes written = model->image();
     EXPECT_EQ(Bytes(written.begin(), written.begin() + 8), Bytes(8, 0x11));
     const Bytes before = sampleImage();
     EXPECT_EQ(Bytes(written.begin() + 8, written.end()), Bytes(before.begin() + 8, before.end()));
     EXPECT_EQ(progress.captions, std::vector<std::string>{"Programming EEPROM"});
-    EXPECT_FALSE(progress.visible);
-    EXPECT_FALSE(host.module().isOpen());
     EXPECT_TRUE(host.script().done());
 }
 
 TEST_F(BlockTest, WrongAcknowledgeStopsProgrammingWithoutMessage) {
-    sim::Faults f;
-    f.badAckAt = 3;
-    start(f);
+    start("bad-ack=3");
     loadBuffer(Bytes(39, 0x22));
     WriteEEPROMData(host);
-    EXPECT_FALSE(s.CommOKFlag);
+    expectFailedAndTidy();
     EXPECT_TRUE(host.script().prompts().empty());
-    EXPECT_EQ(std::count(host.module().sent().begin(), host.module().sent().end(), 0x16), 4);
-    EXPECT_FALSE(progress.visible);
+    EXPECT_EQ(sent(0x16), 4);
 }
 
 TEST_F(BlockTest, WrongReadBackIsCountedButProgrammingSucceeds) {
-    sim::Faults f;
-    f.badReadAt = 5;
-    start(f);
+    start("bad-read=5");
     loadBuffer(Bytes(39, 0x33));
     WriteEEPROMData(host);
     EXPECT_TRUE(s.CommOKFlag);
@@ -181,7 +165,7 @@ TEST_F(BlockTest, EscapeDoesNotStopProgrammingButCutsTheVerificationShort) {
     EXPECT_EQ(s.VerifyErrorCount, 1); // no difference, one for being cut short
     EXPECT_FALSE(s.AbortRequested);
     // The verification read one byte only.
-    EXPECT_EQ(std::count(host.module().sent().begin(), host.module().sent().end(), 0x15), 1);
+    EXPECT_EQ(sent(0x15), 1);
 }
 
 TEST_F(BlockTest, VerificationCountsEveryDifference) {
@@ -197,9 +181,7 @@ TEST_F(BlockTest, VerificationCountsEveryDifference) {
 }
 
 TEST_F(BlockTest, VerificationTimeoutCountsAsCutShort) {
-    sim::Faults f;
-    f.stopAfter = 3 + 10;
-    start(f);
+    start("stop-after=13"); // the address and ten reads
     loadBuffer(sampleImage());
     host.script().expectError(kTimeout, Button::Abort);
     VerifyEEPROM(host);
@@ -208,9 +190,7 @@ TEST_F(BlockTest, VerificationTimeoutCountsAsCutShort) {
 }
 
 TEST_F(BlockTest, VerificationWhoseAddressIsRefusedNeverPasses) {
-    sim::Faults f;
-    f.badAddressAck = true;
-    start(f);
+    start("bad-address-ack");
     loadBuffer(sampleImage());
     VerifyEEPROM(host);
     EXPECT_EQ(s.VerifyErrorCount, 1);

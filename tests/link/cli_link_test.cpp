@@ -43,14 +43,8 @@ TEST(CliLink, IdFailuresAndBadUsage) {
 }
 
 TEST(CliLink, DecodesAnImage) {
-    const QString hex = QString("39").repeated(16) + QString("01").repeated(16) +
-                        "1c"
-                        "38"
-                        "c8"
-                        "07"
-                        "14"
-                        "39"
-                        "3a";
+    // Advance bytes 57 and 1, then 28, offset 56, retard 200, cranking 7, 20, flags, 58.
+    const QString hex = QString("39").repeated(16) + QString("01").repeated(16) + "1c38c80714393a";
     const CliRun r = cli({"decode", hex, "--json"});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.startsWith(R"({"type": "RACE", "params": {"RearOffset": 5, "RetardVal": 10, )"

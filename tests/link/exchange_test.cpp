@@ -8,15 +8,14 @@ namespace kv::test {
 namespace {
 
 using Trace = std::vector<std::string>;
-constexpr const char* kTimeout = "RS-232 timeout. Check cable and click Abort.";
 
 struct ExchangeTest : ::testing::Test {
-    explicit ExchangeTest(sim::Faults faults = {}) : model("TEST", faults) {
+    ExchangeTest() {
         host.module().respondWith(moduleResponder(model));
         for (int i = 0; i < 256; ++i)
             model.memory()[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i ^ 0x5A);
     }
-    sim::ModuleModel model;
+    sim::ModuleModel model{"TEST"};
     ScriptedHost host;
     ProgramState& s = host.state();
 };
@@ -27,13 +26,9 @@ TEST_F(ExchangeTest, SetAddressSendsCommandLowHighWithPauses) {
                                    "pause 5", "tx 00", "clear", "pause 5", "close"}));
     EXPECT_TRUE(s.CommOKFlag);
     EXPECT_EQ(model.pointer(), 16);
-}
-
-TEST_F(ExchangeTest, SetAddressSplitsTheAddressIntoBytes) {
     SetEEPROMAddress(host, 52);
-    EXPECT_EQ(host.sentText(), "14 34 00");
     SetEEPROMAddress(host, 300);
-    EXPECT_EQ(host.sentText(), "14 34 00 14 2c 01");
+    EXPECT_EQ(host.sentText(), "14 10 00 14 34 00 14 2c 01");
 }
 
 TEST_F(ExchangeTest, ReadTakesTheDataAfterTheEchoAndKeepsThePortOpen) {
@@ -56,31 +51,19 @@ TEST_F(ExchangeTest, ReadWaitsWithoutYielding) {
     EXPECT_EQ(host.yields, 1); // the pause after the exchange, nothing before
 }
 
-TEST_F(ExchangeTest, ReadTimeoutClosesThePortAndGivesZero) {
-    host.module().respondWith([](std::uint8_t) { return Reply{{0x15}}; });
-    host.script().expectError(kTimeout, Button::Ignore);
-    EXPECT_EQ(ReadEEPROM(host), 0);
-    EXPECT_FALSE(s.CommOKFlag);
-    EXPECT_FALSE(host.module().isOpen());
-}
-
-TEST_F(ExchangeTest, ReadWithAReplyOneMillisecondTooLateTimesOut) {
-    host.module().respondWith([](std::uint8_t) { return Reply{{0x15, 0x42}, 1001ms}; });
-    host.script().expectError(kTimeout, Button::Abort);
-    EXPECT_EQ(ReadEEPROM(host), 0);
-    EXPECT_FALSE(s.CommOKFlag);
-}
-
-struct RefusedAddressTest : ExchangeTest {
-    RefusedAddressTest() : ExchangeTest(faults()) {}
-    static sim::Faults faults() {
-        sim::Faults f;
-        f.badAddressAck = true;
-        return f;
+TEST_F(ExchangeTest, ReadWithoutItsDataInTimeGivesZeroAndClosesThePort) {
+    // No data byte at all, then one a millisecond after the deadline.
+    for (const Reply& r : {Reply{{0x15}}, Reply{{0x15, 0x42}, 1001ms}}) {
+        host.module().respondWith([r](std::uint8_t) { return r; });
+        host.script().expectError(kTimeout, r.after > 0ms ? Button::Abort : Button::Ignore);
+        EXPECT_EQ(ReadEEPROM(host), 0);
+        EXPECT_FALSE(s.CommOKFlag);
+        EXPECT_FALSE(host.module().isOpen());
     }
-};
+}
 
-TEST_F(RefusedAddressTest, RefusalLeavesTheFlagFalseWithoutMessage) {
+TEST_F(ExchangeTest, RefusedAddressLeavesTheFlagFalseWithoutMessage) {
+    model = sim::ModuleModel("TEST", faults("bad-address-ack"));
     s.CommOKFlag = true;
     SetEEPROMAddress(host, 16);
     EXPECT_FALSE(s.CommOKFlag);
@@ -105,20 +88,9 @@ TEST_F(ExchangeTest, MissingSecondReplyByteAfterTheHighByteTimesOut) {
     EXPECT_FALSE(s.CommOKFlag);
 }
 
-TEST_F(ExchangeTest, IgnoredChannelFailureNeverEndsInSuccess) {
+TEST_F(ExchangeTest, PortThatGoesAwayNeverEndsInSuccess) {
     // The port goes away under the exchange (a line error answered Cancel, a resize):
-    // every later operation fails; ignoring them all must not report success.
-    host.onEvents = [this](int) {
-        if (host.module().isOpen()) host.module().close();
-    };
-    for (int i = 0; i < 12; ++i)
-        host.script().expectError("", Button::Ignore);
-    SetEEPROMAddress(host, 16);
-    EXPECT_FALSE(s.CommOKFlag);
-    EXPECT_FALSE(host.module().isOpen());
-}
-
-TEST_F(ExchangeTest, AbortAfterThePortWentAwayEndsAtOnce) {
+    // every later operation fails. Abort ends at once; ignoring them all is no success.
     host.onEvents = [this](int) {
         if (host.module().isOpen()) host.module().close();
     };
@@ -126,16 +98,11 @@ TEST_F(ExchangeTest, AbortAfterThePortWentAwayEndsAtOnce) {
     SetEEPROMAddress(host, 16);
     EXPECT_FALSE(s.CommOKFlag);
     EXPECT_TRUE(host.script().done());
-}
-
-TEST(BlockProgress, RunsFromZeroToHundredInRoundedSteps) {
-    EXPECT_EQ(blockProgress(0), 0);
-    EXPECT_EQ(blockProgress(1), 3);
-    EXPECT_EQ(blockProgress(2), 5);
-    EXPECT_EQ(blockProgress(3), 8);
-    EXPECT_EQ(blockProgress(19), 50);
-    EXPECT_EQ(blockProgress(37), 97);
-    EXPECT_EQ(blockProgress(38), 100);
+    for (int i = 0; i < 12; ++i)
+        host.script().expectError("", Button::Ignore);
+    SetEEPROMAddress(host, 16);
+    EXPECT_FALSE(s.CommOKFlag);
+    EXPECT_FALSE(host.module().isOpen());
 }
 
 } // namespace

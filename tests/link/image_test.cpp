@@ -63,47 +63,38 @@ TEST(EepromImage, BytesMapToPointsAndCurves) {
     EXPECT_DOUBLE_EQ(back(16, kLow), 36.0);
 }
 
-TEST(EepromImage, RearOffsetAndRetardAreLimitedBothWays) {
-    ModuleParameters p;
-    p.RearOffset = -5;
-    EXPECT_EQ(encodeAll(0, p)[33], 0);
-    p.RearOffset = 5;
-    EXPECT_EQ(encodeAll(0, p)[33], 56); // 56.89 rounds to 57, limited
-    p.RetardVal = 10;
-    EXPECT_EQ(encodeAll(0, p)[34], 56);
-
-    EXPECT_EQ(decodeWith({{33, 56}}).params.RearOffset, 5);
-    EXPECT_EQ(decodeWith({{33, 0}}).params.RearOffset, -5);
-    EXPECT_EQ(decodeWith({{33, 100}}).params.RearOffset, 5); // 18 - 5 = 13, limited
-    EXPECT_EQ(decodeWith({{34, 200}}).params.RetardVal, 10);
-    EXPECT_EQ(decodeWith({{34, 28}}).params.RetardVal, 5); // 4.92
-}
-
-TEST(EepromImage, RpmLimitRoundsHalvesToEven) {
-    ModuleParameters p;
-    p.RPMLimit = 5750;
-    EXPECT_EQ(encodeAll(0, p)[38], 58);
-    p.RPMLimit = 5650;
-    EXPECT_EQ(encodeAll(0, p)[38], 56);
-    p.RPMLimit = 2000;
-    EXPECT_EQ(encodeAll(0, p)[38], 30);
-    p.RPMLimit = 12000;
-    EXPECT_EQ(encodeAll(0, p)[38], 99);
-
-    EXPECT_EQ(decodeWith({{38, 58}}).params.RPMLimit, 5800);
-    EXPECT_EQ(decodeWith({{38, 0}}).params.RPMLimit, 3000);
-    EXPECT_EQ(decodeWith({{38, 255}}).params.RPMLimit, 9900);
-}
-
-TEST(EepromImage, CrankingRevolutionsStayWithinOneToThree) {
-    ModuleParameters p;
-    p.CrankRevs = 0;
-    EXPECT_EQ(encodeAll(0, p)[35], 1);
-    p.CrankRevs = 9;
-    EXPECT_EQ(encodeAll(0, p)[35], 3);
-    EXPECT_EQ(decodeWith({{35, 7}}).params.CrankRevs, 3);
-    EXPECT_EQ(decodeWith({{35, 0}}).params.CrankRevs, 1);
-    EXPECT_EQ(decodeWith({{35, 2}}).params.CrankRevs, 2);
+TEST(EepromImage, ParametersAreScaledRoundedAndLimited) {
+    using Field = std::int16_t ModuleParameters::*;
+    constexpr Field kOffset = &ModuleParameters::RearOffset, kRetard = &ModuleParameters::RetardVal,
+                    kCrank = &ModuleParameters::CrankRevs, kRpm = &ModuleParameters::RPMLimit;
+    const struct {
+        Field field;
+        int value, index, byte;
+    } encoded[] = {
+        {kOffset, -5, 33, 0},  {kOffset, 5, 33, 56}, // 56.89 rounds to 57, limited
+        {kRetard, 10, 34, 56}, {kCrank, 0, 35, 1},    {kCrank, 9, 35, 3},
+        {kRpm, 5750, 38, 58},  {kRpm, 5650, 38, 56}, // halves to even
+        {kRpm, 2000, 38, 30},  {kRpm, 12000, 38, 99},
+    };
+    for (const auto& e : encoded) {
+        ModuleParameters p;
+        p.*e.field = static_cast<std::int16_t>(e.value);
+        EXPECT_EQ(encodeAll(0, p)[static_cast<std::size_t>(e.index)], e.byte) << e.value;
+    }
+    const struct {
+        int index, byte;
+        Field field;
+        int value;
+    } decoded[] = {
+        {33, 56, kOffset, 5},   {33, 0, kOffset, -5}, {33, 100, kOffset, 5}, // 13, limited
+        {34, 200, kRetard, 10}, {34, 28, kRetard, 5},                        // 4.92
+        {35, 7, kCrank, 3},     {35, 0, kCrank, 1},   {35, 2, kCrank, 2},
+        {38, 58, kRpm, 5800},   {38, 0, kRpm, 3000},  {38, 255, kRpm, 9900},
+    };
+    for (const auto& d : decoded)
+        EXPECT_EQ(decodeWith({{d.index, static_cast<std::uint8_t>(d.byte)}}).params.*d.field,
+                  d.value)
+            << "byte " << d.index << " = " << d.byte;
 }
 
 TEST(EepromImage, FlagByteKeepsTheModulesBits) {

@@ -34,35 +34,27 @@ struct LineErrorTest : ::testing::Test {
     PortWatchingDialogs dialogs{channel};
 };
 
-TEST_F(LineErrorTest, FramingErrorAsksRetryOrCancel) {
-    channel.inject({1, 2, 3});
-    dialogs.expectMessage("Framing error.", Button::Retry);
-    channel.fireEvent(1004);
-    const Prompt& p = dialogs.last();
-    EXPECT_EQ(p.title, "Communications Error");
-    EXPECT_EQ(p.buttons, Buttons::RetryCancel);
-    EXPECT_EQ(p.icon, Icon::Critical);
-    EXPECT_TRUE(channel.isOpen());
-    EXPECT_EQ(channel.bytesWaiting(), 0u);
-    EXPECT_EQ(host.state().CommErrorCount, 1);
-}
-
-TEST_F(LineErrorTest, CancelClosesThePort) {
-    dialogs.expectMessage("Parity error.", Button::Cancel);
-    channel.fireEvent(1009);
-    EXPECT_FALSE(channel.isOpen());
-}
-
-TEST_F(LineErrorTest, EachErrorEventHasItsText) {
-    const std::vector<std::pair<int, std::string>> events = {
+TEST_F(LineErrorTest, EachErrorEventAsksRetryOrCancel) {
+    const std::pair<int, std::string> events[] = {
         {1004, "Framing error."},           {1006, "Port hardware overrun."},
         {1008, "Receive buffer overflow."}, {1009, "Parity error."},
         {1010, "Transmit buffer full."},    {1011, "Device control block error."}};
     for (const auto& [code, text] : events) {
         host.state().CommErrorCount = 0;
+        channel.inject({1, 2, 3});
         dialogs.expectMessage(text, Button::Retry);
         channel.fireEvent(code);
+        const Prompt& p = dialogs.last();
+        EXPECT_EQ(p.title, "Communications Error");
+        EXPECT_EQ(p.buttons, Buttons::RetryCancel);
+        EXPECT_EQ(p.icon, Icon::Critical);
+        EXPECT_TRUE(channel.isOpen());
+        EXPECT_EQ(channel.bytesWaiting(), 0u);
+        EXPECT_EQ(host.state().CommErrorCount, 1);
     }
+    dialogs.expectMessage("Parity error.", Button::Cancel);
+    channel.fireEvent(1009);
+    EXPECT_FALSE(channel.isOpen());
     EXPECT_TRUE(dialogs.done());
 }
 
@@ -98,22 +90,8 @@ TEST_F(LineErrorTest, CancelledErrorDuringATransferEndsItThroughTheErrorPrompt) 
     };
     dialogs.expectMessage("Framing error.", Button::Cancel);
     dialogs.expectError("Port is not open.", Button::Abort);
-    ScriptedHost& h = host;
-    // The transfer runs with the watching dialogs as its prompts.
-    struct Host : LinkHost {
-        Host(ScriptedHost& inner, Dialogs& d) : m_inner(inner), m_dialogs(d) {}
-        ProgramState& state() override { return m_inner.state(); }
-        Dialogs& dialogs() override { return m_dialogs; }
-        Channel& channel() override { return m_inner.channel(); }
-        ProgressDisplay& progress() override { return m_inner.progress(); }
-        void processEvents() override { m_inner.processEvents(); }
-        void DelayTimer(std::int32_t ms) override { m_inner.DelayTimer(ms); }
-        Clock::time_point now() override { return m_inner.now(); }
-        void waitForInput(Clock::time_point d, bool y) override { m_inner.waitForInput(d, y); }
-        ScriptedHost& m_inner;
-        Dialogs& m_dialogs;
-    } transfer(h, dialogs);
-    SetEEPROMAddress(transfer, 16);
+    host.useDialogs(dialogs); // the transfer's prompts are the watching ones
+    SetEEPROMAddress(host, 16);
     EXPECT_FALSE(host.state().CommOKFlag);
     EXPECT_TRUE(dialogs.done());
 }

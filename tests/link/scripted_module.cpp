@@ -4,7 +4,7 @@
 #include "app/errors.h"
 
 #include <cstdio>
-#include <memory>
+#include <gtest/gtest.h>
 
 namespace kv::test {
 namespace {
@@ -122,13 +122,10 @@ Responder moduleResponder(sim::ModuleModel& model) {
     return [&model](std::uint8_t b) { return Reply{model.receive(b)}; };
 }
 
-Responder replyOnce(std::vector<std::uint8_t> bytes, std::chrono::milliseconds after) {
-    auto used = std::make_shared<bool>(false);
-    return [bytes = std::move(bytes), after, used](std::uint8_t) {
-        if (*used) return Reply{};
-        *used = true;
-        return Reply{bytes, after};
-    };
+sim::Faults faults(const char* text) {
+    sim::Faults f;
+    if (text && !sim::parseFault(text, f)) ADD_FAILURE() << "unknown fault " << text;
+    return f;
 }
 
 } // namespace kv::test

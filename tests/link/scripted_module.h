@@ -14,6 +14,8 @@
 namespace kv::test {
 
 using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+inline constexpr const char* kTimeout = "RS-232 timeout. Check cable and click Abort.";
 
 // What the module sends back for one received byte, and how long after it.
 struct Reply {
@@ -92,7 +94,7 @@ public:
     ScriptedHost();
 
     ProgramState& state() override { return m_state; }
-    Dialogs& dialogs() override { return m_dialogs; }
+    Dialogs& dialogs() override { return *m_dialogsInUse; }
     Channel& channel() override { return m_channel; }
     ProgressDisplay& progress() override { return m_progress; }
     void processEvents() override;
@@ -102,6 +104,8 @@ public:
 
     ScriptedChannel& module() { return m_channel; }
     ScriptedDialogs& script() { return m_dialogs; }
+    // Prompts go to `d` instead of the host's own script.
+    void useDialogs(Dialogs& d) { m_dialogsInUse = &d; }
     NullProgress& progressLog() { return m_progress; }
     [[nodiscard]] const std::vector<std::string>& trace() const { return m_trace; }
     void clearTrace() { m_trace.clear(); }
@@ -118,14 +122,14 @@ private:
     std::vector<std::string> m_trace;
     ProgramState m_state;
     ScriptedDialogs m_dialogs;
+    Dialogs* m_dialogsInUse = &m_dialogs;
     ScriptedChannel m_channel;
     NullProgress m_progress;
 };
 
 // Replies taken from the emulator's command handling.
 [[nodiscard]] Responder moduleResponder(sim::ModuleModel& model);
-// The whole reply to the first byte sent; nothing for later ones.
-[[nodiscard]] Responder replyOnce(std::vector<std::uint8_t> bytes,
-                                  std::chrono::milliseconds after = 0ms);
+// The emulator's faults from its own option text ("no-ack=7"); none for nullptr.
+[[nodiscard]] sim::Faults faults(const char* text);
 
 } // namespace kv::test

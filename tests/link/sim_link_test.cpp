@@ -14,27 +14,18 @@ namespace kv::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Bytes = std::vector<std::uint8_t>;
-constexpr const char* kTimeout = "RS-232 timeout. Check cable and click Abort.";
 constexpr const char* kImage =
     "0b0e12161a1e22262a2e32363a3e4246484c5054585c6064686c7074787c80841c1c0002140839";
 
 Bytes imageBytes() {
-    Bytes b;
-    const std::string hex = kImage;
-    for (std::size_t i = 0; i < hex.size(); i += 2)
-        b.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return b;
+    const QByteArray b = QByteArray::fromHex(kImage);
+    return {b.begin(), b.end()};
 }
 
 std::string hexOf(const Bytes& b) {
-    std::string s;
-    char buf[3];
-    for (const auto x : b) {
-        std::snprintf(buf, sizeof buf, "%02x", x);
-        s += buf;
-    }
-    return s;
+    return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()))
+        .toHex()
+        .toStdString();
 }
 
 struct SimLink : ::testing::Test {

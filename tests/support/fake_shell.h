@@ -2,9 +2,12 @@
 #pragma once
 
 #include "app/shell.h"
+#include "files/curve_data.h"
 #include "support/scripted_dialogs.h"
+#include "support/test_files.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace kv::test {
@@ -49,6 +52,20 @@ private:
     ScriptedDialogs m_dialogs;
     bool m_shown = false;
     std::string m_caption;
+};
+
+// A program folder holding the shipped companion files, and a shell over it.
+class ShellTest : public ::testing::Test {
+protected:
+    ShellTest() : shell(dir.path().string()) { dir.copyAllData(); }
+    [[nodiscard]] Table16x2 shipped(const char* name) const {
+        return readCurveFile(dir.file(name)).value();
+    }
+    ProgramState& s() { return shell.state(); }
+
+    TempDir dir;
+    FakeShell shell;
+    ScriptedDialogs& script = shell.script();
 };
 
 } // namespace kv::test

@@ -7,10 +7,14 @@ namespace kv::test {
 namespace {
 const char* kindName(PromptKind k) {
     switch (k) {
-    case PromptKind::Message: return "message";
-    case PromptKind::Input: return "input box";
-    case PromptKind::OpenFile: return "open dialog";
-    case PromptKind::SaveFile: return "save dialog";
+    case PromptKind::Message:
+        return "message";
+    case PromptKind::Input:
+        return "input box";
+    case PromptKind::OpenFile:
+        return "open dialog";
+    case PromptKind::SaveFile:
+        return "save dialog";
     }
     return "?";
 }
@@ -55,8 +59,8 @@ ScriptedDialogs::Step ScriptedDialogs::next(PromptKind kind, const std::string& 
     return s;
 }
 
-Button ScriptedDialogs::message(const std::string& text, const std::string& title,
-                                Buttons buttons, Icon icon) {
+Button ScriptedDialogs::message(const std::string& text, const std::string& title, Buttons buttons,
+                                Icon icon) {
     m_prompts.push_back({PromptKind::Message, text, title, buttons, icon, {}});
     const Step s = next(PromptKind::Message, text);
     if (s.errorPrompt && (title != "Error" || buttons != Buttons::AbortRetryIgnore))
@@ -67,26 +71,21 @@ Button ScriptedDialogs::message(const std::string& text, const std::string& titl
 std::optional<std::string> ScriptedDialogs::input(const std::string& prompt,
                                                   const std::string& title,
                                                   const std::string& defaultAnswer) {
-    m_prompts.push_back({PromptKind::Input, prompt, title, Buttons::OKCancel, Icon::None,
-                         defaultAnswer});
+    m_prompts.push_back(
+        {PromptKind::Input, prompt, title, Buttons::OKCancel, Icon::None, defaultAnswer});
     return next(PromptKind::Input, prompt).answer;
 }
 
 std::string ScriptedDialogs::openFile(const std::string& title, const std::string& filter) {
-    m_prompts.push_back({PromptKind::OpenFile, title, title, Buttons::OKCancel, Icon::None, filter});
+    m_prompts.push_back(
+        {PromptKind::OpenFile, title, title, Buttons::OKCancel, Icon::None, filter});
     return next(PromptKind::OpenFile, {}).answer.value_or("");
 }
 
 std::string ScriptedDialogs::saveFile(const std::string& title, const std::string& filter) {
-    m_prompts.push_back({PromptKind::SaveFile, title, title, Buttons::OKCancel, Icon::None, filter});
+    m_prompts.push_back(
+        {PromptKind::SaveFile, title, title, Buttons::OKCancel, Icon::None, filter});
     return next(PromptKind::SaveFile, {}).answer.value_or("");
-}
-
-std::vector<std::string> ScriptedDialogs::messages() const {
-    std::vector<std::string> out;
-    for (const auto& p : m_prompts)
-        if (p.kind == PromptKind::Message) out.push_back(p.text);
-    return out;
 }
 
 void ScriptedDialogs::clear() {

@@ -43,8 +43,6 @@ public:
     [[nodiscard]] const std::vector<Prompt>& prompts() const { return m_prompts; }
     [[nodiscard]] const Prompt& last() const { return m_prompts.back(); }
     [[nodiscard]] bool done() const { return m_script.empty(); }
-    // Messages shown, in order (texts only).
-    [[nodiscard]] std::vector<std::string> messages() const;
     void clear();
 
 private:

@@ -52,4 +52,13 @@ void writeAll(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
+Table16x2 curves(double wot, double low, double step) {
+    Table16x2 t;
+    for (int p = 1; p <= kPoints; ++p) {
+        t(p, kWot) = wot + step * p;
+        t(p, kLow) = low + step * p;
+    }
+    return t;
+}
+
 } // namespace kv::test

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "table/table16x2.h"
+
 #include <filesystem>
 #include <string>
 
@@ -15,7 +17,9 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     [[nodiscard]] const std::filesystem::path& path() const { return m_path; }
-    [[nodiscard]] std::string file(const std::string& name) const { return (m_path / name).string(); }
+    [[nodiscard]] std::string file(const std::string& name) const {
+        return (m_path / name).string();
+    }
     // Copies companion files from the source data folder into this folder.
     void copyData(std::initializer_list<const char*> names) const;
     void copyAllData() const;
@@ -26,5 +30,7 @@ private:
 
 [[nodiscard]] std::string readAll(const std::string& path);
 void writeAll(const std::string& path, const std::string& bytes);
+// Curves rising by `step` a point: WOT from wot + step, Low from low + step.
+[[nodiscard]] Table16x2 curves(double wot, double low, double step = 1);
 
 } // namespace kv::test

@@ -47,10 +47,9 @@ TEST_F(ChartView, TemplateLoadReportsSuccessAndFailure) {
     EXPECT_EQ(series(2)->name(), "Low");
     EXPECT_EQ(series(1)->name(), "WOT");
 
-    test::writeAll(dir.file("garbage.oc2"), std::string("\177ELF\2\1\1\0\0\0", 10));
-    test::writeAll(dir.file("huge.oc2"), kHead + std::string(1 << 20, '#'));
+    // Unreadable files of every kind are the template reader's tests; here the look stays.
     test::writeAll(dir.file("half.oc2"), kHead + "header = Half\nx.range = 1 0\n");
-    for (const char* name : {"absent.oc2", "", "garbage.oc2", "huge.oc2", "half.oc2"}) {
+    for (const char* name : {"absent.oc2", "", "half.oc2"}) {
         error.clear();
         const auto path = QString::fromStdString(*name ? dir.file(name) : dir.path().string());
         EXPECT_FALSE(chart->loadTemplate(path, &error)) << name;

@@ -64,9 +64,21 @@ protected:
     void doubleClick(QPoint pos) {
         send(QEvent::MouseButtonDblClick, pos, Qt::LeftButton, Qt::LeftButton, {});
     }
+    // Presses on a point, moves `dy` pixels down and releases there. Gives the value
+    // while the button was held; `labelDuring` keeps the label of that moment.
+    double drag(int s, int point, int dy) {
+        const QPoint p = at(s, point);
+        press(p);
+        move(p + QPoint(0, dy));
+        const double during = chart->value(s, point);
+        labelDuring = chart->valueLabelText();
+        release(p + QPoint(0, dy));
+        return during;
+    }
 
     ProgramState state;
     std::unique_ptr<AdvanceChart> chart;
+    QString labelDuring;
 };
 
 } // namespace kv::test

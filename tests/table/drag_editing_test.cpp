@@ -49,11 +49,7 @@ TEST_F(DragEditing, MovingUpStepsInHalvesToEvenAndTheGridWaitsForTheRelease) {
 
 TEST_F(DragEditing, LowCurveIsGridRowOne) {
     QSignalSpy gridWrites(chart.get(), &AdvanceChart::gridTextWritten);
-    const QPoint start = at(kLow, 12);
-    press(start);
-    move(start + QPoint(0, 10)); // down: one degree less
-    release(start + QPoint(0, 10));
-    EXPECT_DOUBLE_EQ(chart->value(kLow, 12), 9.0);
+    EXPECT_DOUBLE_EQ(drag(kLow, 12, 10), 9.0); // down: one degree less
     EXPECT_EQ(state.live.text(1, 12), "9.0");
     ASSERT_EQ(gridWrites.count(), 1);
     EXPECT_EQ(gridWrites.at(0).at(0).toInt(), 1);
@@ -73,18 +69,9 @@ TEST_F(DragEditing, OffStepValueSnapsOnTheFirstMove) {
 
 TEST_F(DragEditing, ValuesStopAtTheLimits) {
     put(kWot, 16, 38.0, "38.0");
-    QPoint start = at(kWot, 16);
-    press(start);
-    move(start - QPoint(0, 100));
-    EXPECT_EQ(chart->value(kWot, 16), 40.0);
-    release(start - QPoint(0, 100));
+    EXPECT_EQ(drag(kWot, 16, -100), 40.0);
     EXPECT_EQ(state.live.text(2, 16), "40.0");
-
-    start = at(kLow, 1);
-    press(start);
-    move(start + QPoint(0, 400)); // far below the axis
-    EXPECT_EQ(chart->value(kLow, 1), 0.0);
-    release(start + QPoint(0, 400));
+    EXPECT_EQ(drag(kLow, 1, 400), 0.0); // far below the axis
     EXPECT_EQ(state.live.text(1, 1), "0.0");
 
     state.ExMaxTable(8, kWot) = 32.0;
@@ -92,27 +79,14 @@ TEST_F(DragEditing, ValuesStopAtTheLimits) {
     for (const char* type : {"EX", "TEX"}) {
         state.TableType = type;
         put(kWot, 8, 30.0, "30.0");
-        start = at(kWot, 8);
-        press(start);
-        move(start - QPoint(0, 200));
-        EXPECT_EQ(chart->value(kWot, 8), 32.0) << type;
-        EXPECT_EQ(chart->valueLabelText(), "32.0") << type;
-        release(start - QPoint(0, 200));
+        EXPECT_EQ(drag(kWot, 8, -200), 32.0) << type;
+        EXPECT_EQ(labelDuring, "32.0") << type;
         EXPECT_EQ(state.live.text(2, 8), "32.0") << type;
     }
     // The limit of the dragged cell, not of its neighbour on the other curve.
-    start = at(kLow, 8);
-    press(start);
-    move(start - QPoint(0, 200));
-    EXPECT_EQ(chart->value(kLow, 8), 15.0);
-    release(start - QPoint(0, 200));
-
+    EXPECT_EQ(drag(kLow, 8, -200), 15.0);
     state.TableType = "RACE"; // ExMaxTable no longer applies
-    start = at(kWot, 8);
-    press(start);
-    move(start - QPoint(0, 200));
-    EXPECT_EQ(chart->value(kWot, 8), 40.0);
-    release(start - QPoint(0, 200));
+    EXPECT_EQ(drag(kWot, 8, -200), 40.0);
 }
 
 TEST_F(DragEditing, PressesThatPickNothingChangeNothing) {
@@ -145,11 +119,7 @@ TEST_F(DragEditing, PressesThatPickNothingChangeNothing) {
 
 TEST_F(DragEditing, AnEarlierSelectionNeverMovesWithoutItsOwnPress) {
     QSignalSpy gridWrites(chart.get(), &AdvanceChart::gridTextWritten);
-    const QPoint p = at(kWot, 4);
-    press(p);
-    move(p - QPoint(0, 4));
-    release(p - QPoint(0, 4));
-    ASSERT_DOUBLE_EQ(chart->value(kWot, 4), 16.4);
+    ASSERT_DOUBLE_EQ(drag(kWot, 4, -4), 16.4);
     ASSERT_EQ(gridWrites.count(), 1);
 
     // A shifted press elsewhere keeps the selection; the Shift key let go, the button
@@ -194,10 +164,7 @@ TEST_F(DragEditing, DoubleClickMovesNothing) {
     EXPECT_EQ(state.live.text(2, 7), "19.3");
 
     // Afterwards dragging works as before.
-    press(p);
-    move(p - QPoint(0, 2));
-    release(p - QPoint(0, 2));
-    EXPECT_DOUBLE_EQ(chart->value(kWot, 7), 19.6);
+    EXPECT_DOUBLE_EQ(drag(kWot, 7, -2), 19.6);
 }
 
 TEST_F(DragEditing, EachMoveRedrawsTheCurveOnce) {

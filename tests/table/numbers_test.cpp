@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/errors.h"
 #include "table/numbers.h"
-#include "table/program_state.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -11,8 +10,8 @@ using namespace kv;
 TEST(Numbers, NumericTestTakesOneWholeNumber) {
     for (const char* t : {"25", " 25 ", "-0.5", "+3", "40.", ".5", "1e3", "2.5E-1", "\t7"})
         EXPECT_TRUE(isNumeric(t)) << t;
-    for (const char* t : {"", " ", "abc", "1.2.3", "12a", "1e", "--1", ".", "1 2", "nan", "inf",
-                          "0x10", "e5"})
+    for (const char* t :
+         {"", " ", "abc", "1.2.3", "12a", "1e", "--1", ".", "1 2", "nan", "inf", "0x10", "e5"})
         EXPECT_FALSE(isNumeric(t)) << t;
 }
 
@@ -72,23 +71,4 @@ TEST(Numbers, SixteenBitConversion) {
     EXPECT_THROW((void)toInt16(32767.5), KvError); // rounds to 32768
     EXPECT_THROW((void)toInt16(leadingNumber("1e999")), KvError);
     EXPECT_THROW((void)toInt16(NAN), KvError);
-}
-
-TEST(ProgramState, GridHeadingsAndWholeTableCopies) {
-    ProgramState s;
-    EXPECT_EQ(s.live.text(0, 0), "MAP/RPM");
-    EXPECT_EQ(s.live.text(0, 1), "0");
-    EXPECT_EQ(s.live.text(0, 16), "7500");
-    EXPECT_EQ(s.live.text(1, 0), "Low");
-    EXPECT_EQ(s.live.text(2, 0), "WOT");
-    s.AdvanceTable(3, kWot) = 12.25;
-    s.AdvanceTable(3, kLow) = 30.0;
-    copyAdvanceTableToLive(s);
-    CopyChartToGrid(s);
-    EXPECT_EQ(s.live.text(2, 3), "12.2"); // WOT is row 2
-    EXPECT_EQ(s.live.text(1, 3), "30.0"); // Low is row 1
-    EXPECT_EQ(s.live.value(kWot, 3), 12.25); // the full value stays
-    EXPECT_EQ(s.RPMLimit, 3000);
-    s.RPMLimit = 5700;
-    EXPECT_EQ(s.params.RPMLimit, 5700);
 }
