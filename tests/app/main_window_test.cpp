@@ -165,3 +165,46 @@ TEST(MainWindow, ResizeLaysOutChartAndGridInTwips) {
     QApplication::processEvents();
     EXPECT_EQ(win.w->grid()->height(), 0);
 }
+
+TEST(MainWindow, AnInvalidStoredPortGoesToTheErrorPromptAtStartUp) {
+    TempDir dir;
+    dir.copyAllData();
+    kv::test::writeAll(dir.file("kv.ini"), "[Properties]\nCommPort=300\n");
+    ScriptedDialogs dialogs;
+    dialogs.expectError("The stored serial port 300 is outside Com1 to Com255.", Button::Ignore);
+    MainWindow w(defaultBranding(), &dialogs, QString::fromStdString(dir.path().string()),
+                 std::make_unique<PortSettings>(QString::fromStdString(dir.file("kv.ini"))));
+    EXPECT_TRUE(dialogs.done());
+    EXPECT_EQ(w.windowTitle(), "Orvane Kestrel Vanta Version 8.1"); // the load went on
+    EXPECT_EQ(w.state().CommPort, 1);
+}
+
+TEST(MainWindow, TypedCellsAreCheckedAndOnlyRaceTablesTakeTyping) {
+    Window win;
+    ProgramState& s = win.w->state();
+    s.AdvanceTable.fill(10.0);
+    copyAdvanceTableToLive(s);
+    CopyChartToGrid(s);
+    win.w->liveTableChanged();
+    win.w->setTableShown(true);
+    win.w->applyInteraction("RACE");
+    QAbstractItemModel* model = win.w->grid()->model();
+    const QModelIndex lowAt500 = model->index(1, 2);
+    ASSERT_TRUE(model->flags(lowAt500) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model->flags(model->index(0, 2)) & Qt::ItemIsEditable); // headings never
+
+    win.dialogs.expectMessage("Advance must be numeric value between zero and 40 degrees.",
+                              Button::OK);
+    EXPECT_FALSE(model->setData(lowAt500, "40.1"));
+    EXPECT_EQ(win.dialogs.last().title, "Advance Edit");
+    EXPECT_EQ(s.live.text(1, 2), "10.0");
+
+    win.w->grid()->setCurrentCell(1, 2);
+    EXPECT_TRUE(model->setData(lowAt500, "25"));
+    EXPECT_EQ(s.live.text(1, 2), "25"); // kept as typed
+    EXPECT_EQ(s.live.value(kLow, 2), 25.0);
+    EXPECT_EQ(win.w->chart()->valueLabelText(), "25.0");
+
+    win.w->applyInteraction("EX");
+    EXPECT_FALSE(model->flags(lowAt500) & Qt::ItemIsEditable);
+}
