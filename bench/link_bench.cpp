@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
 
     std::vector<double> reads, writes;
     for (int i = 0; i < runs; ++i) {
+        // As in the program's commands, which hold the device while their exchanges run.
+        const kv::SerialChannel::Hold hold(channel);
         reads.push_back(timeMs([&] { kv::ReadEEPROMData(host); }));
         if (!state.CommOKFlag) return std::cerr << "kv-link-bench: read failed\n", 1;
         writes.push_back(timeMs([&] { kv::WriteEEPROMData(host); }));

@@ -148,7 +148,17 @@ public:
             timespec timeout{};
             timespec* t = nullptr;
             if (!m_queue.empty()) {
-                const Micros wait = std::max<Micros>(0, m_queue.front().due - nowUs());
+                // A sleep ends late by the time the CPU takes to wake, which a line does
+                // not have: the emulator sleeps until just before the byte's moment and
+                // waits out the last few microseconds awake (with pacing only).
+                const Micros due = m_queue.front().due;
+                if (m_byteUs > 0 && due - nowUs() <= kAwakeUs) {
+                    while (nowUs() < due) {
+                    }
+                    transmitDue();
+                    continue;
+                }
+                const Micros wait = std::max<Micros>(0, due - nowUs() - kAwakeUs);
                 timeout.tv_sec = static_cast<time_t>(wait / 1000000);
                 timeout.tv_nsec = static_cast<long>(wait % 1000000) * 1000;
                 t = &timeout;
@@ -195,6 +205,8 @@ private:
         std::fprintf(m_log, "%lld %s %02x\n", t - m_start, dir, b);
         std::fflush(m_log);
     }
+
+    static constexpr Micros kAwakeUs = 120;
 
     const Options& m_options;
     int m_master;

@@ -40,7 +40,12 @@ int runDownload(const std::vector<std::string>& args) {
     const auto out = a.option("-o");
     if (!out || !a.positional.empty()) throw UsageError("expected --port PORT -o FILE");
     Session s(portOf(a));
-    if (!DownloadFromEEPROM(s.shell, s.host)) return 1;
+    bool downloaded = false;
+    {
+        const SerialChannel::Hold hold(s.channel);
+        downloaded = DownloadFromEEPROM(s.shell, s.host);
+    }
+    if (!downloaded) return 1;
     if (!writeTableFile(*out, s.shell.state())) {
         std::cerr << "Error saving " << *out << "\n";
         return 1;
@@ -60,6 +65,7 @@ int runUpload(const std::vector<std::string>& args) {
     }
     s.shell.setTableShown(true);
     s.shell.headlessDialogs().sendToStdout("Upload completed.");
+    const SerialChannel::Hold hold(s.channel);
     return UploadToEEPROM(s.shell, s.host) ? 0 : 1;
 }
 

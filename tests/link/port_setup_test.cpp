@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -130,6 +131,48 @@ TEST(ProgressFrame, ShowsCaptionAndValueAndHides) {
     EXPECT_EQ(f.findChild<QProgressBar*>("prgProgress1")->value(), 97);
     f.hide();
     EXPECT_TRUE(f.isHidden());
+}
+
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+// Drawing the bar inside setValue would hold up the exchange that follows every byte; it
+// must still be drawn soon after, and after a hide and a new show.
+TEST(ProgressFrame, DrawsTheBarOnTheLoopsNextPassAndNeverLeavesItUndrawn) {
+    QWidget window; // as in the main window: a frame inside a window already shown
+    window.resize(300, 200);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ProgressFrame f(&window);
+    f.resize(200, 80);
+    auto* bar = f.findChild<QProgressBar*>("prgProgress1");
+    PaintCounter counter;
+    bar->installEventFilter(&counter);
+    f.setCaption("Reading EEPROM");
+    f.setValue(0);
+    f.showNow();
+    EXPECT_GT(counter.paints, 0);
+
+    counter.paints = 0;
+    f.setValue(50);
+    EXPECT_EQ(bar->value(), 50);
+    EXPECT_EQ(counter.paints, 0);
+    QTest::qWait(50);
+    EXPECT_GT(counter.paints, 0);
+
+    f.setValue(97);
+    f.hide();
+    counter.paints = 0;
+    f.setValue(0);
+    f.showNow();
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_TRUE(bar->updatesEnabled());
 }
 
 } // namespace

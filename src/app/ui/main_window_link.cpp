@@ -38,7 +38,12 @@ template <class Body> void MainWindow::runTransfer(Body&& body) {
     m_chart->setEnabled(false);
     m_transfer = true;
 
-    runStep(*m_dialogs, body);
+    {
+        // The command's exchanges reopen the port as they go; the device stays open
+        // underneath until the command ends.
+        const SerialChannel::Hold hold(m_link->channel());
+        runStep(*m_dialogs, body);
+    }
 
     m_transfer = false;
     for (auto& [a, enabled] : was) a->setEnabled(enabled);

@@ -14,6 +14,10 @@ ProgressFrame::ProgressFrame(QWidget* parent)
     m_bar->setValue(0);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_bar);
+    m_drawTimer.setSingleShot(true);
+    m_drawTimer.setTimerType(Qt::PreciseTimer);
+    m_drawTimer.setInterval(1);
+    connect(&m_drawTimer, &QTimer::timeout, this, &ProgressFrame::drawBar);
     QGroupBox::hide();
 }
 
@@ -22,10 +26,24 @@ void ProgressFrame::setCaption(const std::string& caption) {
 }
 
 void ProgressFrame::setValue(int percent) {
+    // QProgressBar repaints within setValue unless its updates are off.
+    m_bar->setUpdatesEnabled(false);
     m_bar->setValue(percent);
+    if (!m_drawTimer.isActive()) m_drawTimer.start();
+}
+
+void ProgressFrame::drawBar() {
+    m_drawTimer.stop();
+    m_bar->setUpdatesEnabled(true); // schedules the repaint
+}
+
+void ProgressFrame::hide() {
+    drawBar();
+    QGroupBox::hide();
 }
 
 void ProgressFrame::showNow() {
+    drawBar();
     show();
     raise();
     // Drawn before the transfer starts, not whenever the loop next gets round to it.

@@ -4,6 +4,7 @@
 #include "link/link_host.h"
 
 #include <QGroupBox>
+#include <QTimer>
 
 class QProgressBar;
 
@@ -19,12 +20,17 @@ public:
     void setCaption(const std::string& caption) override;
     void setValue(int percent) override;
     void showNow() override;
-    void hide() override { QGroupBox::hide(); }
+    void hide() override;
 
     [[nodiscard]] int value() const;
 
 private:
+    void drawBar();
+
     QProgressBar* m_bar;
+    // The bar takes each value at once but is drawn a millisecond later, in the pause
+    // that follows every byte: drawn at once it would hold up the next exchange.
+    QTimer m_drawTimer;
 };
 
 } // namespace kv

@@ -54,6 +54,7 @@ SerialChannel::~SerialChannel() {
 }
 
 void SerialChannel::applySettings() {
+    releaseDevice(); // the settings are for the next open, which starts afresh
     m_port.setBaudRate(kBaudRate);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
@@ -65,7 +66,7 @@ void SerialChannel::applySettings() {
 }
 
 void SerialChannel::setPort(int number) {
-    if (!m_port.isOpen()) m_number = number;
+    if (!m_open) m_number = number;
 }
 
 std::string SerialChannel::portLabel() const {
@@ -77,8 +78,28 @@ void SerialChannel::fail(const std::string& description) const {
 }
 
 void SerialChannel::open() {
-    if (m_port.isOpen()) fail(portLabel() + " is already open.");
+    if (m_open) fail(portLabel() + " is already open.");
     const std::string dev = device();
+    if (m_port.isOpen() && dev != m_heldDevice) m_port.close();
+    if (m_port.isOpen()) {
+        // Held since the last close: what arrived meanwhile is not for this opening.
+        m_port.clear(QSerialPort::Input);
+        m_port.readAll();
+        m_port.clearError();
+    } else {
+        openDevice(dev);
+    }
+    m_heldDevice = dev;
+    m_open = true;
+    m_received.clear();
+    m_lostReason.clear();
+    m_overflowed = false;
+#if defined(Q_OS_LINUX)
+    m_countersAvailable = readCounters(static_cast<int>(m_port.handle()), m_counts);
+#endif
+}
+
+void SerialChannel::openDevice(const std::string& dev) {
     m_port.setPortName(QString::fromStdString(dev));
     if (!m_port.open(QIODevice::ReadWrite)) {
         const auto error = m_port.error();
@@ -106,30 +127,31 @@ void SerialChannel::open() {
     m_port.setDataTerminalReady(true);
     m_port.setRequestToSend(false);
     m_port.clearError();
-    m_received.clear();
-    m_lostReason.clear();
-    m_overflowed = false;
-#if defined(Q_OS_LINUX)
-    m_countersAvailable = readCounters(static_cast<int>(m_port.handle()), m_counts);
-#endif
 }
 
 void SerialChannel::close() {
-    if (m_port.isOpen()) m_port.close();
+    const bool wasOpen = m_open;
+    m_open = false;
     m_received.clear();
+    if (m_holds == 0) releaseDevice();
+    if (wasOpen) Q_EMIT closed();
+}
+
+void SerialChannel::releaseDevice() {
+    if (!m_open && m_port.isOpen()) m_port.close();
 }
 
 bool SerialChannel::isOpen() const {
-    return m_port.isOpen();
+    return m_open;
 }
 
 void SerialChannel::requireOpen() const {
-    if (m_port.isOpen()) return;
+    if (m_open) return;
     fail(m_lostReason.empty() ? portLabel() + " is not open." : m_lostReason);
 }
 
 void SerialChannel::pull() {
-    if (!m_port.isOpen() || m_port.bytesAvailable() == 0) return;
+    if (!m_open || m_port.bytesAvailable() == 0) return;
     const QByteArray data = m_port.readAll();
     const auto room = kReceiveBufferSize - m_received.size();
     const auto kept = std::min<std::size_t>(room, static_cast<std::size_t>(data.size()));
@@ -142,7 +164,7 @@ void SerialChannel::pull() {
 
 void SerialChannel::pollLineErrors() {
 #if defined(Q_OS_LINUX)
-    if (!m_countersAvailable || !m_port.isOpen()) return;
+    if (!m_countersAvailable || !m_open) return;
     int now[4] = {0, 0, 0, 0};
     if (!readCounters(static_cast<int>(m_port.handle()), now)) return;
     static constexpr int codes[4] = {comm_event::Framing, comm_event::Overrun, comm_event::RxOver,
@@ -162,11 +184,13 @@ void SerialChannel::onPortError(QSerialPort::SerialPortError error) {
     if (error != QSerialPort::ResourceError) return;
     // The device went away (an adapter pulled out): the port is closed so that every
     // later operation fails with this reason instead of waiting for its deadline.
+    const bool wasOpen = m_open;
     const std::string reason = portLabel() + " stopped working (" +
                                m_port.errorString().toStdString() + "). Check the cable.";
     m_port.clearError();
     close();
-    m_lostReason = reason;
+    m_port.close(); // nothing left to hold
+    if (wasOpen) m_lostReason = reason;
 }
 
 std::size_t SerialChannel::bytesWaiting() {
@@ -204,13 +228,15 @@ void SerialChannel::send(std::span<const std::uint8_t> bytes) {
 
 void SerialChannel::waitForInput(std::chrono::steady_clock::time_point deadline, bool yield) {
     using namespace std::chrono;
-    if (!m_port.isOpen()) return;
+    if (!m_open) return;
     pull();
     const auto left = deadline - steady_clock::now();
     if (left <= steady_clock::duration::zero()) return;
     const int ms = static_cast<int>(ceil<milliseconds>(left).count());
     if (!yield) {
+        if (m_blockingWaitObserver) m_blockingWaitObserver(true);
         m_port.waitForReadyRead(ms);
+        if (m_blockingWaitObserver) m_blockingWaitObserver(false);
         return;
     }
     QEventLoop loop;
@@ -219,7 +245,7 @@ void SerialChannel::waitForInput(std::chrono::steady_clock::time_point deadline,
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(&m_port, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
-    connect(&m_port, &QSerialPort::aboutToClose, &loop, &QEventLoop::quit);
+    connect(this, &SerialChannel::closed, &loop, &QEventLoop::quit);
     timer.start(ms);
     loop.exec();
 }

@@ -47,11 +47,42 @@ public:
     // the event loop runs meanwhile, without it the call blocks on the port.
     void waitForInput(std::chrono::steady_clock::time_point deadline, bool yield);
 
+    // Told when a wait that keeps the event loop from running starts (true) and ends
+    // (false), so that a measurement of the interface's responsiveness can leave it out.
+    using BlockingWaitObserver = std::function<void(bool started)>;
+    void setBlockingWaitObserver(BlockingWaitObserver observer) {
+        m_blockingWaitObserver = std::move(observer);
+    }
+
+    // While a hold lasts, close() lets go of the port in every respect but the device
+    // itself, which stays open underneath so that the next open() of the same device is
+    // instant: a command's exchanges close and reopen the port several times, and a
+    // device open costs the better part of a millisecond. The device is let go when the
+    // last hold ends, or at once if another device is wanted.
+    class Hold {
+    public:
+        explicit Hold(SerialChannel& channel) : m_channel(channel) { ++m_channel.m_holds; }
+        ~Hold() {
+            if (--m_channel.m_holds == 0) m_channel.releaseDevice();
+        }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        SerialChannel& m_channel;
+    };
+
     [[nodiscard]] int port() const { return m_number; }
     // The device the current port number resolves to.
     [[nodiscard]] std::string device() const { return m_resolver(m_number); }
 
+Q_SIGNALS:
+    // The port was closed (the device may still be held).
+    void closed();
+
 private:
+    void openDevice(const std::string& dev);
+    void releaseDevice();
     void pull();
     void pollLineErrors();
     void postEvent(int code);
@@ -61,6 +92,10 @@ private:
     [[nodiscard]] std::string portLabel() const;
 
     QSerialPort m_port;
+    // The port as the exchanges see it; m_port may stay open under a Hold after close().
+    bool m_open = false;
+    int m_holds = 0;
+    std::string m_heldDevice;
     Resolver m_resolver;
     bool m_fixedDevice = false;
     int m_number = 1;
@@ -71,6 +106,7 @@ private:
     // seen; counting is off where the device has no counters (pseudo-terminals).
     bool m_countersAvailable = false;
     int m_counts[4] = {0, 0, 0, 0};
+    BlockingWaitObserver m_blockingWaitObserver;
 };
 
 } // namespace kv
