@@ -10,8 +10,12 @@
 namespace kv {
 namespace {
 
-KvError subscriptError() { return KvError(9, "Kestrel Vanta", "Subscript out of range"); }
-KvError pastEndError() { return KvError(62, "Kestrel Vanta", "Input past end of file"); }
+KvError subscriptError() {
+    return KvError(9, "Kestrel Vanta", "Subscript out of range");
+}
+KvError pastEndError() {
+    return KvError(62, "Kestrel Vanta", "Input past end of file");
+}
 
 bool readLine(std::istream& in, std::string& line) {
     if (!std::getline(in, line)) return false;
@@ -19,7 +23,9 @@ bool readLine(std::istream& in, std::string& line) {
     return true;
 }
 
-bool isSeparator(const std::string& line) { return !line.empty() && line.front() == '!'; }
+bool isSeparator(const std::string& line) {
+    return !line.empty() && line.front() == '!';
+}
 
 const std::string& item(const std::vector<std::string>& v, std::size_t i) {
     if (i < 1 || i > v.size()) throw subscriptError();
@@ -28,8 +34,12 @@ const std::string& item(const std::vector<std::string>& v, std::size_t i) {
 
 } // namespace
 
-const std::string& Branding::brand(std::size_t i) const { return item(BrandLines, i); }
-const std::string& Branding::contact(std::size_t i) const { return item(ContactLines, i); }
+const std::string& Branding::brand(std::size_t i) const {
+    return item(BrandLines, i);
+}
+const std::string& Branding::contact(std::size_t i) const {
+    return item(ContactLines, i);
+}
 std::string Branding::shortName() const {
     return ContactLines.empty() ? std::string() : ContactLines.front();
 }
@@ -65,14 +75,16 @@ void readBranding(std::istream& in, Branding& out) {
     }
 }
 
-double brandFontSize(const std::string& sizeText) { return leadingNumber(sizeText); }
+double brandFontSize(const std::string& sizeText) {
+    return leadingNumber(sizeText);
+}
 
 bool containsNoCase(const std::string& text, const std::string& part) {
-    const auto it = std::search(text.begin(), text.end(), part.begin(), part.end(),
-                                [](char a, char b) {
-                                    return std::toupper(static_cast<unsigned char>(a)) ==
-                                           std::toupper(static_cast<unsigned char>(b));
-                                });
+    const auto it =
+        std::search(text.begin(), text.end(), part.begin(), part.end(), [](char a, char b) {
+            return std::toupper(static_cast<unsigned char>(a)) ==
+                   std::toupper(static_cast<unsigned char>(b));
+        });
     return it != text.end() || part.empty();
 }
 
@@ -88,7 +100,8 @@ std::string aboutText(const Branding& b) {
     s += "\n";
     s += kNoticeLine;
     s += "\n\n";
-    for (std::size_t i = 2; i <= b.ContactLines.size(); ++i) s += b.ContactLines[i - 1] + "\n";
+    for (std::size_t i = 2; i <= b.ContactLines.size(); ++i)
+        s += b.ContactLines[i - 1] + "\n";
     return s;
 }
 

@@ -21,10 +21,10 @@ void reportStartupAndQuit() {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
         if (line.rfind("VmHWM:", 0) == 0) peak = line.substr(6);
-    std::printf("shown_epoch_ns=%lld peak=%s\n",
-                static_cast<long long>(
-                    std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
-                peak.c_str());
+    std::printf(
+        "shown_epoch_ns=%lld peak=%s\n",
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
+        peak.c_str());
     std::fflush(stdout);
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }

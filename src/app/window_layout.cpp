@@ -9,7 +9,9 @@
 namespace kv {
 namespace {
 // A twip measure set on a control becomes a whole number, halves to even.
-int whole(double v) { return std::max(0, static_cast<int>(roundHalfEven(v))); }
+int whole(double v) {
+    return std::max(0, static_cast<int>(roundHalfEven(v)));
+}
 } // namespace
 
 WindowLayout layoutFor(double W, double H) {
@@ -19,7 +21,11 @@ WindowLayout layoutFor(double W, double H) {
     return l;
 }
 
-int gridRowHeight(int innerHeightTwips) { return innerHeightTwips / 3 - 10; }
-int gridColumnWidth(int innerWidthTwips) { return innerWidthTwips / 17 - 1; }
+int gridRowHeight(int innerHeightTwips) {
+    return innerHeightTwips / 3 - 10;
+}
+int gridColumnWidth(int innerWidthTwips) {
+    return innerWidthTwips / 17 - 1;
+}
 
 } // namespace kv

@@ -25,6 +25,8 @@ struct WindowLayout {
 [[nodiscard]] int gridColumnWidth(int innerWidthTwips);
 
 // Twips per pixel at a logical resolution in dots per inch (15 at 96 dpi).
-[[nodiscard]] constexpr double twipsPerPixel(double dpi) { return 1440.0 / dpi; }
+[[nodiscard]] constexpr double twipsPerPixel(double dpi) {
+    return 1440.0 / dpi;
+}
 
 } // namespace kv

@@ -13,10 +13,14 @@ Button HeadlessDialogs::message(const std::string& text, const std::string&, But
     const bool out = std::find(m_toStdout.begin(), m_toStdout.end(), text) != m_toStdout.end();
     (out ? std::cout : std::cerr) << text << std::endl;
     switch (buttons) {
-    case Buttons::OK: return Button::OK;
-    case Buttons::AbortRetryIgnore: return Button::Abort;
-    case Buttons::YesNo: return Button::No;
-    default: return Button::Cancel;
+    case Buttons::OK:
+        return Button::OK;
+    case Buttons::AbortRetryIgnore:
+        return Button::Abort;
+    case Buttons::YesNo:
+        return Button::No;
+    default:
+        return Button::Cancel;
     }
 }
 
@@ -25,8 +29,12 @@ std::optional<std::string> HeadlessDialogs::input(const std::string&, const std:
     return std::nullopt;
 }
 
-std::string HeadlessDialogs::openFile(const std::string&, const std::string&) { return {}; }
-std::string HeadlessDialogs::saveFile(const std::string&, const std::string&) { return {}; }
+std::string HeadlessDialogs::openFile(const std::string&, const std::string&) {
+    return {};
+}
+std::string HeadlessDialogs::saveFile(const std::string&, const std::string&) {
+    return {};
+}
 
 std::string HeadlessShell::companionPath(const std::string& name) const {
     return (std::filesystem::path(m_folder) / name).string();

@@ -33,7 +33,8 @@ const std::map<std::string, Subcommand>& subcommands() {
 
 int usage() {
     std::cerr << "usage: kestrel-vanta-cli <command> [options]\n";
-    for (const auto& [name, sub] : subcommands()) std::cerr << "  " << sub.usage << "\n";
+    for (const auto& [name, sub] : subcommands())
+        std::cerr << "  " << sub.usage << "\n";
     return 2;
 }
 

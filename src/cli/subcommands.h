@@ -15,16 +15,16 @@ public:
 
 // Each returns the exit status (0 success, 1 failure); messages go to standard error.
 // Declared here as the subcommands arrive, each in a file of its own.
-int runShow(const std::vector<std::string>& args);  // show.cpp
-int runWrite(const std::vector<std::string>& args); // write.cpp
-int runNew(const std::vector<std::string>& args);   // new.cpp
+int runShow(const std::vector<std::string>& args);   // show.cpp
+int runWrite(const std::vector<std::string>& args);  // write.cpp
+int runNew(const std::vector<std::string>& args);    // new.cpp
 int runId(const std::vector<std::string>& args);     // id.cpp
 int runDecode(const std::vector<std::string>& args); // decode.cpp
 int runImage(const std::vector<std::string>& args);  // image.cpp
 
 // A --port argument as a device: ComN through the stored port map, a path as it is.
-int runDownload(const std::vector<std::string>& args); // transfer.cpp
-int runUpload(const std::vector<std::string>& args);   // transfer.cpp
+int runDownload(const std::vector<std::string>& args);                  // transfer.cpp
+int runUpload(const std::vector<std::string>& args);                    // transfer.cpp
 [[nodiscard]] std::string resolvePortArgument(const std::string& port); // id.cpp
 
 } // namespace kv::cli

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/show_table.h"
 #include "files/open_table.h"
+#include "app/show_table.h"
 
 #include "app/close_table.h"
 #include "app/step_runner.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/show_table.h"
 #include "app/close_table.h"
+#include "app/show_table.h"
 #include "app/step_runner.h"
 #include "files/curve_files.h"
 #include "link/eeprom_image.h"
@@ -19,8 +19,7 @@ void warn(Shell& shell, const std::string& text) {
 bool DownloadFromEEPROM(Shell& shell, LinkHost& link) {
     ProgramState& s = shell.state();
     // 1. The open table may be saved first; Cancel (or a save that did not happen) stops.
-    if (shell.tableShown() &&
-        !offerToSave(shell, "Save advance table before downloading?", kTitle))
+    if (shell.tableShown() && !offerToSave(shell, "Save advance table before downloading?", kTitle))
         return false;
 
     // 2 to 4. From here on the previous table is closed.

@@ -12,25 +12,32 @@
 namespace kv {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Length of the number at the start of s (sign, digits, point, exponent), 0 if none.
 std::size_t scanNumber(std::string_view s) {
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     std::size_t digits = 0;
-    while (i < s.size() && isDigit(s[i])) ++i, ++digits;
+    while (i < s.size() && isDigit(s[i]))
+        ++i, ++digits;
     if (i < s.size() && s[i] == '.') {
         ++i;
-        while (i < s.size() && isDigit(s[i])) ++i, ++digits;
+        while (i < s.size() && isDigit(s[i]))
+            ++i, ++digits;
     }
     if (digits == 0) return 0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         std::size_t j = i + 1;
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
         if (j < s.size() && isDigit(s[j])) {
-            while (j < s.size() && isDigit(s[j])) ++j;
+            while (j < s.size() && isDigit(s[j]))
+                ++j;
             i = j;
         }
     }
@@ -40,8 +47,8 @@ std::size_t scanNumber(std::string_view s) {
 // Shortest fixed-point text that reads back as v, without a sign.
 std::string shortestFixed(double v) {
     std::array<char, 512> buf{};
-    auto res = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(v),
-                             std::chars_format::fixed);
+    auto res =
+        std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(v), std::chars_format::fixed);
     return std::string(buf.data(), res.ptr);
 }
 
@@ -58,7 +65,8 @@ void roundText(double v, int decimals, std::string& intPart, std::string& frac) 
     const std::string dropped = rest.substr(d);
     bool up = false;
     if (!dropped.empty()) {
-        if (dropped[0] > '5') up = true;
+        if (dropped[0] > '5')
+            up = true;
         else if (dropped[0] == '5') {
             const bool tail = dropped.find_first_not_of('0', 1) != std::string::npos;
             const char last = frac.empty() ? intPart.back() : frac.back();
@@ -68,9 +76,12 @@ void roundText(double v, int decimals, std::string& intPart, std::string& frac) 
     if (!up) return;
     std::string all = intPart + frac;
     int i = static_cast<int>(all.size()) - 1;
-    while (i >= 0 && all[static_cast<std::size_t>(i)] == '9') all[static_cast<std::size_t>(i--)] = '0';
-    if (i < 0) all.insert(all.begin(), '1');
-    else ++all[static_cast<std::size_t>(i)];
+    while (i >= 0 && all[static_cast<std::size_t>(i)] == '9')
+        all[static_cast<std::size_t>(i--)] = '0';
+    if (i < 0)
+        all.insert(all.begin(), '1');
+    else
+        ++all[static_cast<std::size_t>(i)];
     intPart = all.substr(0, all.size() - d);
     frac = all.substr(all.size() - d);
 }
@@ -79,8 +90,10 @@ void roundText(double v, int decimals, std::string& intPart, std::string& frac) 
 
 bool isNumeric(std::string_view text) {
     std::size_t b = 0, e = text.size();
-    while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
-    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
+    while (b < e && (text[b] == ' ' || text[b] == '\t'))
+        ++b;
+    while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t'))
+        --e;
     const auto body = text.substr(b, e - b);
     if (body.empty()) return false;
     const std::size_t n = scanNumber(body);

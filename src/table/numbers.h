@@ -24,7 +24,9 @@ namespace kv {
 
 // Number texts: "#0.0", "#0" and "##00".
 [[nodiscard]] std::string formatNumber(double v, std::string_view pattern);
-[[nodiscard]] inline std::string format1(double v) { return formatNumber(v, "#0.0"); }
+[[nodiscard]] inline std::string format1(double v) {
+    return formatNumber(v, "#0.0");
+}
 
 // A whole number with a sign position: " 3", " 0", "-3".
 [[nodiscard]] std::string signedText(long v);

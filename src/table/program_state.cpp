@@ -7,7 +7,8 @@ namespace kv {
 
 void LiveTable::writeHeadings() {
     setText(0, 0, "MAP/RPM");
-    for (int c = 1; c < kGridCols; ++c) setText(0, c, formatNumber((c - 1) * 500.0, "#0"));
+    for (int c = 1; c < kGridCols; ++c)
+        setText(0, c, formatNumber((c - 1) * 500.0, "#0"));
     setText(1, 0, "Low");
     setText(2, 0, "WOT");
 }
@@ -24,9 +25,13 @@ void ProgramState::resetToStart() {
     AbortRequested = false;
 }
 
-void copyAdvanceTableToLive(ProgramState& s) { s.live.values = s.AdvanceTable; }
+void copyAdvanceTableToLive(ProgramState& s) {
+    s.live.values = s.AdvanceTable;
+}
 
-void copyLiveToAdvanceTable(ProgramState& s) { s.AdvanceTable = s.live.values; }
+void copyLiveToAdvanceTable(ProgramState& s) {
+    s.AdvanceTable = s.live.values;
+}
 
 void CopyChartToGrid(ProgramState& s) {
     for (int r = 1; r <= 2; ++r)
@@ -39,6 +44,8 @@ void setOneValue(ProgramState& s, int row, int col, double v) {
     s.live.setText(row, col, format1(v));
 }
 
-void ClearEEPROMBuffer(ProgramState& s) { s.EEPROMBuffer.fill(0); }
+void ClearEEPROMBuffer(ProgramState& s) {
+    s.EEPROMBuffer.fill(0);
+}
 
 } // namespace kv

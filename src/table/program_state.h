@@ -86,9 +86,9 @@ struct ProgramState {
 };
 
 // The whole-table operations on the live store.
-void copyAdvanceTableToLive(ProgramState& s);   // AdvanceTable -> chart values, one copy
-void copyLiveToAdvanceTable(ProgramState& s);   // chart values -> AdvanceTable, one copy
-void CopyChartToGrid(ProgramState& s);          // every data cell := "#0.0" of its value
+void copyAdvanceTableToLive(ProgramState& s); // AdvanceTable -> chart values, one copy
+void copyLiveToAdvanceTable(ProgramState& s); // chart values -> AdvanceTable, one copy
+void CopyChartToGrid(ProgramState& s);        // every data cell := "#0.0" of its value
 void setOneValue(ProgramState& s, int row, int col, double v); // value and its text
 void ClearEEPROMBuffer(ProgramState& s);
 

@@ -31,7 +31,11 @@ private:
 };
 
 // Grid row r (1 = "Low", 2 = "WOT") shows chart series 3 - r.
-[[nodiscard]] constexpr int seriesOfRow(int row) { return 3 - row; }
-[[nodiscard]] constexpr int rowOfSeries(int series) { return 3 - series; }
+[[nodiscard]] constexpr int seriesOfRow(int row) {
+    return 3 - row;
+}
+[[nodiscard]] constexpr int rowOfSeries(int series) {
+    return 3 - series;
+}
 
 } // namespace kv

@@ -36,8 +36,10 @@ std::string imageHex(int advance, int b36 = 28, int b37 = 0x08) {
         std::snprintf(buf, sizeof buf, "%02x", b);
         hex += buf;
     };
-    for (int i = 0; i < 32; ++i) put(advance);
-    for (int b : {28, 28, 0, 2, b36, b37, 57}) put(b);
+    for (int i = 0; i < 32; ++i)
+        put(advance);
+    for (int b : {28, 28, 0, 2, b36, b37, 57})
+        put(b);
     return hex;
 }
 
@@ -103,7 +105,8 @@ TEST(Download, ARaceModuleGivesItsTableAsDownloadedData) {
     EXPECT_TRUE(b.w->tableShown());
     EXPECT_EQ(b.w->windowTitle(), "Kestrel Vanta Version 8.1 - Downloaded Data");
     for (int p = 1; p <= 16; ++p)
-        for (int c = 1; c <= 2; ++c) EXPECT_EQ(b.w->state().live.value(c, p), 10.0);
+        for (int c = 1; c <= 2; ++c)
+            EXPECT_EQ(b.w->state().live.value(c, p), 10.0);
     EXPECT_EQ(b.w->state().live.text(1, 16), "10.0");
     EXPECT_EQ(b.w->state().TableType, "RACE");
     EXPECT_FALSE(b.w->progressFrame()->isVisible());
@@ -129,7 +132,8 @@ TEST(Download, AdvanceAboveFortyIsKeptForRaceAndLimitedForEx) {
 TEST(Download, ATexModuleWithoutItsLimitFileLeavesNoTable) {
     Bench b({"--no-pace", "--id", kTexId});
     std::filesystem::remove(b.dir.file("Tarrow_EX_Max.dat"));
-    b.dialogs.expectMessage({}, Button::OK).expectMessage("Tarrow_EX_Max.dat not found.", Button::OK);
+    b.dialogs.expectMessage({}, Button::OK)
+        .expectMessage("Tarrow_EX_Max.dat not found.", Button::OK);
     b.download();
     ASSERT_TRUE(b.dialogs.done());
     EXPECT_EQ(b.dialogs.last().title, "Form Load");
@@ -146,7 +150,8 @@ TEST(Download, EscapeWhileReadingEndsItWithNoTable) {
     EXPECT_FALSE(b.w->tableShown());
     EXPECT_FALSE(b.w->state().AbortRequested);
     EXPECT_EQ(b.w->windowTitle(), "Kestrel Vanta Version 8.1 - Data Buffer Empty");
-    for (auto byte : b.w->state().EEPROMBuffer) EXPECT_EQ(byte, 0);
+    for (auto byte : b.w->state().EEPROMBuffer)
+        EXPECT_EQ(byte, 0);
 }
 
 TEST(Download, CancelAtTheSaveQuestionChangesNothing) {
@@ -186,9 +191,9 @@ TEST(Upload, TheModuleTypeDecidesWhichTablesItTakes) {
         const char* id;
         const char* table;
         bool taken;
-    } cases[] = {{kRaceId, "RACE", true}, {kRaceId, "EX", true},  {kRaceId, "TEX", true},
-                 {kExId, "RACE", false},  {kExId, "EX", true},    {kExId, "TEX", false},
-                 {kTexId, "RACE", false}, {kTexId, "EX", false},  {kTexId, "TEX", true}};
+    } cases[] = {{kRaceId, "RACE", true}, {kRaceId, "EX", true}, {kRaceId, "TEX", true},
+                 {kExId, "RACE", false},  {kExId, "EX", true},   {kExId, "TEX", false},
+                 {kTexId, "RACE", false}, {kTexId, "EX", false}, {kTexId, "TEX", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.id) + " / " + c.table);
         Bench b({"--no-pace", "--id", c.id, "--image", QString::fromStdString(imageHex(0))});
@@ -255,7 +260,8 @@ TEST(Upload, AResizeDuringProgrammingLeavesItIntact) {
     b.upload();
     ASSERT_TRUE(b.dialogs.done());
     const std::string image = b.sim->stop();
-    for (int i = 0; i < 32; ++i) EXPECT_EQ(byteAt(image, i), 57) << i;
+    for (int i = 0; i < 32; ++i)
+        EXPECT_EQ(byteAt(image, i), 57) << i;
     EXPECT_EQ(b.w->state().CommErrorCount, 0);
 }
 
@@ -277,8 +283,10 @@ TEST(CommandLine, DownloadWritesTheTableAndUploadProgramsIt) {
     TempDir dir;
     const QString file = QString::fromStdString(dir.file("module.tbl"));
     {
-        SimProcess sim({"--no-pace", "--id", kExId, "--image", QString::fromStdString(imageHex(57))});
-        const CliRun r = cli({"download", "--port", QString::fromStdString(sim.device()), "-o", file});
+        SimProcess sim(
+            {"--no-pace", "--id", kExId, "--image", QString::fromStdString(imageHex(57))});
+        const CliRun r =
+            cli({"download", "--port", QString::fromStdString(sim.device()), "-o", file});
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_NE(r.err.find("Firmware ID: VANTA 8.1 EX"), std::string::npos);
         const CliRun shown = cli({"show", file, "--json"});
@@ -293,6 +301,7 @@ TEST(CommandLine, DownloadWritesTheTableAndUploadProgramsIt) {
     SimProcess tex({"--no-pace", "--id", kTexId});
     const CliRun refused = cli({"upload", "--port", QString::fromStdString(tex.device()), file});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("Cannot upload - incorrect data for EX versions"), std::string::npos);
+    EXPECT_NE(refused.err.find("Cannot upload - incorrect data for EX versions"),
+              std::string::npos);
     EXPECT_EQ(cli({"download", "--port", "nowhere"}).status, 2);
 }

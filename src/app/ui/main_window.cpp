@@ -115,8 +115,10 @@ void MainWindow::buildMenus() {
     addItem(m_popup, "Modify", "mnuPopUpModify");
 
     connect(newTable, &QAction::triggered, this, [this] { runNewTable(*this, this); });
-    connect(open, &QAction::triggered, this, [this] { runStep(*m_dialogs, [&] { OpenTable(*this); }); });
-    connect(save, &QAction::triggered, this, [this] { runStep(*m_dialogs, [&] { SaveTable(*this); }); });
+    connect(open, &QAction::triggered, this,
+            [this] { runStep(*m_dialogs, [&] { OpenTable(*this); }); });
+    connect(save, &QAction::triggered, this,
+            [this] { runStep(*m_dialogs, [&] { SaveTable(*this); }); });
     connect(close, &QAction::triggered, this, &MainWindow::mnuCloseTable_Click);
     connect(exit, &QAction::triggered, this, &MainWindow::mnuExit_Click);
     connect(contents, &QAction::triggered, this, &MainWindow::mnuHelpContents_Click);
@@ -191,13 +193,17 @@ void MainWindow::setTableShown(bool shown) {
     if (shown) m_grid->setCurrentCell(0, 0);
 }
 
-std::string MainWindow::caption() const { return windowTitle().toLocal8Bit().toStdString(); }
+std::string MainWindow::caption() const {
+    return windowTitle().toLocal8Bit().toStdString();
+}
 
 void MainWindow::setCaption(const std::string& caption) {
     setWindowTitle(QString::fromLocal8Bit(caption));
 }
 
-void MainWindow::processEvents() { QCoreApplication::processEvents(); }
+void MainWindow::processEvents() {
+    QCoreApplication::processEvents();
+}
 
 bool MainWindow::loadChartTemplate() {
     return m_chart->loadTemplate(QString::fromLocal8Bit(companionPath("Vanta_Chart.oc2")));
@@ -208,7 +214,9 @@ void MainWindow::liveTableChanged() {
     m_chart->refresh();
 }
 
-void MainWindow::hideValueLabel() { m_chart->hideValueLabel(); }
+void MainWindow::hideValueLabel() {
+    m_chart->hideValueLabel();
+}
 
 void MainWindow::wireTableViews() {
     // A press on a point makes its cell current; the release writes the cell's text.
@@ -236,8 +244,12 @@ void MainWindow::wireTableViews() {
     });
 }
 
-double MainWindow::twipsPerPixelX() const { return twipsPerPixel(logicalDpiX()); }
-double MainWindow::twipsPerPixelY() const { return twipsPerPixel(logicalDpiY()); }
+double MainWindow::twipsPerPixelX() const {
+    return twipsPerPixel(logicalDpiX());
+}
+double MainWindow::twipsPerPixelY() const {
+    return twipsPerPixel(logicalDpiY());
+}
 
 void MainWindow::resizeLayout() {
     runStep(*m_dialogs, [&] {

@@ -21,9 +21,8 @@ void MainWindow::mnuPortSetup_Click() {
 template <class Body> void MainWindow::runTransfer(Body&& body) {
     if (m_transfer) return;
     static constexpr const char* kLocked[] = {
-        "mnuNewTable",  "mnuOpenTable",     "mnuCloseTable",  "mnuSaveTable",
-        "mnuDownload",  "mnuUpload",        "mnuEditModParams", "mnuPopUpPaste",
-        "mnuPopUpModify"};
+        "mnuNewTable", "mnuOpenTable",     "mnuCloseTable", "mnuSaveTable",  "mnuDownload",
+        "mnuUpload",   "mnuEditModParams", "mnuPopUpPaste", "mnuPopUpModify"};
     std::vector<std::pair<QAction*, bool>> was;
     for (const char* name : kLocked) {
         QAction* a = action(name);
@@ -46,7 +45,8 @@ template <class Body> void MainWindow::runTransfer(Body&& body) {
     }
 
     m_transfer = false;
-    for (auto& [a, enabled] : was) a->setEnabled(enabled);
+    for (auto& [a, enabled] : was)
+        a->setEnabled(enabled);
     m_portFrame->setEnabled(portFrameEnabled);
     m_grid->setEnabled(gridEnabled);
     m_chart->setEnabled(chartEnabled);

@@ -11,49 +11,73 @@ namespace {
 
 QMessageBox::StandardButtons standardButtons(Buttons b) {
     switch (b) {
-    case Buttons::OK: return QMessageBox::Ok;
-    case Buttons::OKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::OK:
+        return QMessageBox::Ok;
+    case Buttons::OKCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
     case Buttons::AbortRetryIgnore:
         return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
-    case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case Buttons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    case Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
 
 QMessageBox::Icon qtIcon(Icon i) {
     switch (i) {
-    case Icon::None: return QMessageBox::NoIcon;
-    case Icon::Critical: return QMessageBox::Critical;
-    case Icon::Question: return QMessageBox::Question;
-    case Icon::Exclamation: return QMessageBox::Warning;
-    case Icon::Information: return QMessageBox::Information;
+    case Icon::None:
+        return QMessageBox::NoIcon;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Information:
+        return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
 
 Button fromStandard(int b, Buttons set) {
     switch (b) {
-    case QMessageBox::Ok: return Button::OK;
-    case QMessageBox::Abort: return Button::Abort;
-    case QMessageBox::Retry: return Button::Retry;
-    case QMessageBox::Ignore: return Button::Ignore;
-    case QMessageBox::Yes: return Button::Yes;
-    case QMessageBox::No: return Button::No;
-    case QMessageBox::Cancel: return Button::Cancel;
-    default: break;
+    case QMessageBox::Ok:
+        return Button::OK;
+    case QMessageBox::Abort:
+        return Button::Abort;
+    case QMessageBox::Retry:
+        return Button::Retry;
+    case QMessageBox::Ignore:
+        return Button::Ignore;
+    case QMessageBox::Yes:
+        return Button::Yes;
+    case QMessageBox::No:
+        return Button::No;
+    case QMessageBox::Cancel:
+        return Button::Cancel;
+    default:
+        break;
     }
     // Closed by its close box or Escape: the box's cancelling answer.
     switch (set) {
-    case Buttons::OK: return Button::OK;
-    case Buttons::AbortRetryIgnore: return Button::Abort;
-    case Buttons::YesNo: return Button::No;
-    default: return Button::Cancel;
+    case Buttons::OK:
+        return Button::OK;
+    case Buttons::AbortRetryIgnore:
+        return Button::Abort;
+    case Buttons::YesNo:
+        return Button::No;
+    default:
+        return Button::Cancel;
     }
 }
 
-std::string toStd(const QString& s) { return s.toLocal8Bit().toStdString(); }
+std::string toStd(const QString& s) {
+    return s.toLocal8Bit().toStdString();
+}
 
 } // namespace
 
@@ -67,9 +91,9 @@ Button QtDialogs::message(const std::string& text, const std::string& title, But
 std::optional<std::string> QtDialogs::input(const std::string& prompt, const std::string& title,
                                             const std::string& defaultAnswer) {
     bool ok = false;
-    const QString answer = QInputDialog::getText(
-        m_parent, QString::fromLocal8Bit(title), QString::fromLocal8Bit(prompt),
-        QLineEdit::Normal, QString::fromLocal8Bit(defaultAnswer), &ok);
+    const QString answer = QInputDialog::getText(m_parent, QString::fromLocal8Bit(title),
+                                                 QString::fromLocal8Bit(prompt), QLineEdit::Normal,
+                                                 QString::fromLocal8Bit(defaultAnswer), &ok);
     if (!ok) return std::nullopt;
     return toStd(answer);
 }
@@ -77,7 +101,8 @@ std::optional<std::string> QtDialogs::input(const std::string& prompt, const std
 QString QtDialogs::qtFilter(const std::string& filter) {
     const QStringList parts = QString::fromLocal8Bit(filter).split('|');
     QStringList out;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) out << parts[i];
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        out << parts[i];
     return out.join(QStringLiteral(";;"));
 }
 
@@ -90,9 +115,9 @@ std::string QtDialogs::openFile(const std::string& title, const std::string& fil
 
 std::string QtDialogs::saveFile(const std::string& title, const std::string& filter) {
     // The program asks its own replace question, so Qt's is switched off.
-    const QString path = QFileDialog::getSaveFileName(m_parent, QString::fromLocal8Bit(title),
-                                                      m_lastFile, qtFilter(filter), nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
+    const QString path =
+        QFileDialog::getSaveFileName(m_parent, QString::fromLocal8Bit(title), m_lastFile,
+                                     qtFilter(filter), nullptr, QFileDialog::DontConfirmOverwrite);
     if (!path.isEmpty()) m_lastFile = path;
     return toStd(path);
 }

@@ -100,8 +100,11 @@ void SplashWindow::load(const QString& folder, Dialogs& dialogs, Branding& brand
 
     if (!steps.run([&] { m_company->setText(QString::fromLatin1(branding.brand(1))); })) return;
     QFont font = m_company->font();
-    if (!steps.run([&] { font.setFamily(QString::fromLatin1(branding.brand(2)));
-                                  m_company->setFont(font); })) return;
+    if (!steps.run([&] {
+            font.setFamily(QString::fromLatin1(branding.brand(2)));
+            m_company->setFont(font);
+        }))
+        return;
     if (!steps.run([&] {
             const double size = brandFontSize(branding.brand(3));
             if (!(size > 0 && size <= 2048))
@@ -124,8 +127,8 @@ void SplashWindow::load(const QString& folder, Dialogs& dialogs, Branding& brand
             if (!QFileInfo(file).isFile()) throw KvError(53, "Kestrel Vanta", "File not found");
             QPixmap picture(file);
             if (picture.isNull()) throw KvError(481, "Kestrel Vanta", "Invalid picture");
-            m_logo->setPixmap(picture.scaled(160, 160, Qt::KeepAspectRatio,
-                                             Qt::SmoothTransformation));
+            m_logo->setPixmap(
+                picture.scaled(160, 160, Qt::KeepAspectRatio, Qt::SmoothTransformation));
         }))
         return;
     QCoreApplication::setApplicationName(QStringLiteral("Kestrel_Vanta_Splash"));

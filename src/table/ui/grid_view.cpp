@@ -29,7 +29,9 @@ GridView::GridView(TableModel* model, QWidget* parent) : QTableView(parent) {
     m_highlight = palette();
     // Selected cells are drawn highlighted only while the current cell is a data cell.
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& now) { showSelectionColours(now.row() > 0 && now.column() > 0); });
+            [this](const QModelIndex& now) {
+                showSelectionColours(now.row() > 0 && now.column() > 0);
+            });
     showSelectionColours(false);
 }
 
@@ -51,8 +53,10 @@ void GridView::fitCells(double tppX, double tppY) {
     const int innerH = static_cast<int>(viewport()->height() * tppY);
     const int rowPx = std::max(1, static_cast<int>(gridRowHeight(innerH) / tppY));
     const int colPx = std::max(1, static_cast<int>(gridColumnWidth(innerW) / tppX));
-    for (int r = 0; r < kGridRows; ++r) setRowHeight(r, rowPx);
-    for (int c = 0; c < kGridCols; ++c) setColumnWidth(c, colPx);
+    for (int r = 0; r < kGridRows; ++r)
+        setRowHeight(r, rowPx);
+    for (int c = 0; c < kGridCols; ++c)
+        setColumnWidth(c, colPx);
 }
 
 void GridView::setCurrentCell(int row, int col) {
@@ -60,8 +64,12 @@ void GridView::setCurrentCell(int row, int col) {
     setCurrentIndex(model()->index(row, col));
 }
 
-int GridView::currentRow() const { return currentIndex().row(); }
-int GridView::currentCol() const { return currentIndex().column(); }
+int GridView::currentRow() const {
+    return currentIndex().row();
+}
+int GridView::currentCol() const {
+    return currentIndex().column();
+}
 
 } // namespace kv
 

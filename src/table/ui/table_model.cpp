@@ -26,12 +26,15 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     const bool heading = r == 0 || c == 0;
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole: return QString::fromLatin1(m_state.live.text(r, c));
-    case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
+    case Qt::EditRole:
+        return QString::fromLatin1(m_state.live.text(r, c));
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignCenter);
     case Qt::BackgroundRole:
         if (heading) return QGuiApplication::palette().brush(QPalette::Button);
         return {};
-    default: return {};
+    default:
+        return {};
     }
 }
 
