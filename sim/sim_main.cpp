@@ -196,7 +196,10 @@ private:
         while (!m_queue.empty() && m_queue.front().due <= nowUs()) {
             const std::uint8_t b = m_queue.front().byte;
             m_queue.pop_front();
-            if (write(m_master, &b, 1) == 1) log(nowUs(), "tx", b);
+            // Stamped before the write: a busy machine may suspend the emulator right
+            // after it, and a late stamp would make the tuner's pauses look short.
+            const Micros t = nowUs();
+            if (write(m_master, &b, 1) == 1) log(t, "tx", b);
         }
     }
 
