@@ -12,6 +12,21 @@ enum class Button { OK, Cancel, Abort, Retry, Ignore, Yes, No };
 enum class Buttons { OK, OKCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
 enum class Icon { None, Critical, Question, Exclamation, Information };
 
+// The answer of a message box that is closed without a button (its close box, Escape,
+// or no one there to ask): OK, Abort, No or Cancel.
+[[nodiscard]] constexpr Button cancellingAnswer(Buttons set) {
+    switch (set) {
+    case Buttons::OK:
+        return Button::OK;
+    case Buttons::AbortRetryIgnore:
+        return Button::Abort;
+    case Buttons::YesNo:
+        return Button::No;
+    default:
+        return Button::Cancel;
+    }
+}
+
 // Every prompt the program shows goes through this interface: the desktop shows real
 // dialogs, the tests answer from a script, the command line answers for itself.
 class Dialogs {

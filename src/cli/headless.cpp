@@ -12,16 +12,7 @@ Button HeadlessDialogs::message(const std::string& text, const std::string&, But
     m_messages.push_back(text);
     const bool out = std::find(m_toStdout.begin(), m_toStdout.end(), text) != m_toStdout.end();
     (out ? std::cout : std::cerr) << text << std::endl;
-    switch (buttons) {
-    case Buttons::OK:
-        return Button::OK;
-    case Buttons::AbortRetryIgnore:
-        return Button::Abort;
-    case Buttons::YesNo:
-        return Button::No;
-    default:
-        return Button::Cancel;
-    }
+    return cancellingAnswer(buttons);
 }
 
 std::optional<std::string> HeadlessDialogs::input(const std::string&, const std::string&,

@@ -62,17 +62,7 @@ Button fromStandard(int b, Buttons set) {
     default:
         break;
     }
-    // Closed by its close box or Escape: the box's cancelling answer.
-    switch (set) {
-    case Buttons::OK:
-        return Button::OK;
-    case Buttons::AbortRetryIgnore:
-        return Button::Abort;
-    case Buttons::YesNo:
-        return Button::No;
-    default:
-        return Button::Cancel;
-    }
+    return cancellingAnswer(set);
 }
 
 std::string toStd(const QString& s) {
