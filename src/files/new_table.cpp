@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/new_table.h"
-#include "app/show_table.h"
 
 #include "app/close_table.h"
+#include "app/show_table.h"
 #include "app/step_runner.h"
 #include "files/curve_files.h"
 #include "table/numbers.h"

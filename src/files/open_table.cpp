@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/open_table.h"
-#include "app/show_table.h"
 
 #include "app/close_table.h"
+#include "app/show_table.h"
 #include "app/step_runner.h"
 #include "files/curve_files.h"
 #include "files/file_dialogs.h"
