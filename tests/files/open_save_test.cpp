@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kBase = "Kestrel Vanta Version 8.1";
-const std::string kSaveFirst = kSaveFirst;
+const std::string kSaveFirst = "Save advance table before opening file?";
 
 class OpenSave : public kv::test::ShellTest {
 protected:
@@ -39,6 +39,15 @@ protected:
         ASSERT_TRUE(OpenTable(shell));
         ASSERT_TRUE(script.done());
     }
+    // The table shown with `name` in the caption, or no table and the plain caption.
+    void expectShown(const std::string& name) {
+        EXPECT_TRUE(shell.tableShown());
+        EXPECT_EQ(shell.caption(), kBase + " - " + name);
+    }
+    void expectNoTable() {
+        EXPECT_FALSE(shell.tableShown());
+        EXPECT_EQ(shell.caption(), kBase);
+    }
 };
 
 } // namespace
@@ -51,8 +60,7 @@ TEST_F(OpenSave, OpenShowsTheFileAsTheOpenTable) {
     const auto& prompt = script.prompts().front();
     EXPECT_EQ(prompt.title, "Open File");
     EXPECT_EQ(prompt.filter, "Advance table files (*.tbl)|*.tbl");
-    EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(shell.caption(), kBase + " - race.tbl");
+    expectShown("race.tbl");
     EXPECT_EQ(shell.interaction, "RACE");
     EXPECT_EQ(s().live.values, curves(10.04, 20.25));
     EXPECT_EQ(s().AdvanceTable, curves(10.04, 20.25));
@@ -98,9 +106,8 @@ TEST_F(OpenSave, SaveQuestionBeforeOpening) {
     script.expectMessage(kSaveFirst, Button::Yes);
     script.expectSaveFile("");
     EXPECT_FALSE(OpenTable(shell));
-    EXPECT_TRUE(shell.tableShown());
+    expectShown("a.tbl");
     EXPECT_EQ(s().live.values, curves(1, 2));
-    EXPECT_EQ(shell.caption(), kBase + " - a.tbl");
 
     // Yes and a save: written, then the other file opens.
     script.expectMessage(kSaveFirst, Button::Yes);
@@ -117,8 +124,7 @@ TEST_F(OpenSave, NoFileChosenBringsThePreviousTableBack) {
     script.expectMessage(kSaveFirst, Button::No);
     script.expectOpenFile("");
     EXPECT_FALSE(OpenTable(shell));
-    EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(shell.caption(), kBase + " - a.tbl");
+    expectShown("a.tbl");
     EXPECT_EQ(s().live.values, curves(1, 2));
     EXPECT_EQ(s().live.text(1, 3), "7.25");
 
@@ -147,8 +153,7 @@ TEST_F(OpenSave, MissingFileOffersRetryAndCancel) {
     script.expectError("Canceled File Open", Button::Abort);
     EXPECT_FALSE(OpenTable(shell));
     EXPECT_TRUE(script.done());
-    EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(shell.caption(), kBase + " - a.tbl");
+    expectShown("a.tbl");
 }
 
 TEST_F(OpenSave, UnreadableFilesCloseTheTable) {
@@ -165,8 +170,7 @@ TEST_F(OpenSave, UnreadableFilesCloseTheTable) {
         EXPECT_FALSE(OpenTable(shell));
         EXPECT_EQ(script.last().title, "File Open");
         EXPECT_EQ(script.last().icon, Icon::Critical);
-        EXPECT_FALSE(shell.tableShown());
-        EXPECT_EQ(shell.caption(), kBase);
+        expectNoTable();
         EXPECT_EQ(s().params, before);
         EXPECT_EQ(s().AdvanceTable, curves(1, 2));
     }
@@ -240,8 +244,7 @@ TEST_F(OpenSave, LimitFilesAreReadAfreshForEachType) {
     script.expectMessage("Tarrow_EX_Max.dat not found.", Button::OK);
     EXPECT_FALSE(OpenTable(shell));
     EXPECT_EQ(script.last().title, "Form Load");
-    EXPECT_FALSE(shell.tableShown());
-    EXPECT_EQ(shell.caption(), kBase);
+    expectNoTable();
 
     // A limit file with too few values counts as missing.
     writeAll(dir.file("Vanta_EX_Max.dat"), curveDataText(curves(30, 31)).substr(0, 150));
@@ -305,8 +308,7 @@ TEST_F(OpenSave, FailedSaveKeepsTheTableAndThePreviousFile) {
     choose();
     EXPECT_FALSE(SaveTable(shell));
     EXPECT_EQ(script.last().title, "File Open");
-    EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(shell.caption(), kBase + " - a.tbl");
+    expectShown("a.tbl");
     EXPECT_EQ(readAll(target), "previous");
 
     // Close Table whose Yes-save fails keeps the table open.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <tuple>
 
 using namespace kv;
 using kv::test::readAll;
@@ -89,26 +90,25 @@ TEST(TableFileReading, MissingLinesGiveFileDefaultsAndKeepFlags) {
 }
 
 TEST(TableFileReading, NumbersAreRoundedHalfEvenThenHeldToTheirRange) {
-    const auto p = [](const std::string& line) { return read({line}).params; };
-    EXPECT_EQ(p("!RPMLimit:  12000").RPMLimit, 9900);
-    EXPECT_EQ(p("!RPMLimit:  100").RPMLimit, 3000);
-    EXPECT_EQ(p("!RPMLimit:").RPMLimit, 3000);
-    EXPECT_EQ(p("!rpmlimit:  6000").RPMLimit, 6000);
-    EXPECT_EQ(p("!RearOffset: -9").RearOffset, -5);
-    EXPECT_EQ(p("!RearOffset: 9").RearOffset, 5);
-    EXPECT_EQ(p("!CrankRevs:  0").CrankRevs, 1);
-    EXPECT_EQ(p("!CrankRevs: none").CrankRevs, 1);
-    EXPECT_EQ(p("!RetardVal:  2.5").RetardVal, 2);
-    EXPECT_EQ(p("!RetardVal:  3.5").RetardVal, 4);
-    EXPECT_EQ(p("!RetardVal: 1 0").RetardVal, 10); // blanks inside are skipped
-    // Without a colon the whole line is the value text, which holds no leading number.
-    EXPECT_EQ(p("!RPMLimit 6000").RPMLimit, 3000);
+    using Field = std::int16_t ModuleParameters::*;
+    constexpr Field kRpm = &ModuleParameters::RPMLimit, kOffset = &ModuleParameters::RearOffset,
+                    kCrank = &ModuleParameters::CrankRevs, kRetard = &ModuleParameters::RetardVal;
+    // Blanks inside a number are skipped; without a colon the whole line is the value
+    // text, which holds no leading number; the key may stand anywhere in a kept line.
+    const std::tuple<const char*, Field, int> cases[] = {
+        {"!RPMLimit:  12000", kRpm, 9900},   {"!RPMLimit:  100", kRpm, 3000},
+        {"!RPMLimit:", kRpm, 3000},          {"!rpmlimit:  6000", kRpm, 6000},
+        {"!RearOffset: -9", kOffset, -5},    {"!RearOffset: 9", kOffset, 5},
+        {"!CrankRevs:  0", kCrank, 1},       {"!CrankRevs: none", kCrank, 1},
+        {"!RetardVal:  2.5", kRetard, 2},    {"!RetardVal:  3.5", kRetard, 4},
+        {"!RetardVal: 1 0", kRetard, 10},    {"!RPMLimit 6000", kRpm, 3000},
+        {"note !RPMLimit: 7000", kRpm, 7000}};
+    for (const auto& [line, field, value] : cases)
+        EXPECT_EQ(read({line}).params.*field, value) << line;
     // A line holding two keys sets both from the text after its first colon.
-    const ModuleParameters both = p("!RearOffset: 3 !RetardVal: 8");
+    const ModuleParameters both = read({"!RearOffset: 3 !RetardVal: 8"}).params;
     EXPECT_EQ(both.RearOffset, 3);
     EXPECT_EQ(both.RetardVal, 3);
-    // The key may stand anywhere in a kept line.
-    EXPECT_EQ(p("note !RPMLimit: 7000").RPMLimit, 7000);
 }
 
 TEST(TableFileReading, FlagsAndTableType) {
@@ -116,17 +116,17 @@ TEST(TableFileReading, FlagsAndTableType) {
         return read({"!FixedLimFlag: " + value}, ModuleParameters{0, 0, 2, 3000, true})
             .params.FixedLimFlag;
     };
-    EXPECT_FALSE(flags("False"));
-    EXPECT_FALSE(flags("1"));
-    EXPECT_TRUE(flags("true"));
-    EXPECT_TRUE(flags("xxTRUExx"));
+    for (const auto& [value, set] :
+         {std::pair{"False", false}, {"1", false}, {"true", true}, {"xxTRUExx", true}})
+        EXPECT_EQ(flags(value), set) << value;
 
     const auto type = [](std::vector<std::string> lines) { return read(lines).TableType; };
-    EXPECT_EQ(type({"!Version: TEX"}), "TEX");
-    EXPECT_EQ(type({"!Version: tex"}), "TEX");
-    EXPECT_EQ(type({"!Version: EX"}), "EX");
-    EXPECT_EQ(type({"!Version: RACE"}), "RACE");
-    EXPECT_EQ(type({"!Version: 8.10"}), "RACE");
+    for (const auto& [version, t] : {std::pair{"TEX", "TEX"},
+                                     {"tex", "TEX"},
+                                     {"EX", "EX"},
+                                     {"RACE", "RACE"},
+                                     {"8.10", "RACE"}})
+        EXPECT_EQ(type({std::string("!Version: ") + version}), t) << version;
     // A later line without EX or TEX changes nothing; a later EX line overrides.
     EXPECT_EQ(type({"!Version: EX", "!Version: RACE"}), "EX");
     EXPECT_EQ(type({"!Version: TEX", "!Version: EX"}), "EX");

@@ -3,13 +3,12 @@
 // port must still behave as closed, and the device must be let go when it should.
 #include "app/errors.h"
 #include "link/ui/serial_channel.h"
+#include "sim_process.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 #include <chrono>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <thread>
 #include <unistd.h>
 
@@ -19,17 +18,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-struct Pty {
-    Pty() {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        grantpt(master);
-        unlockpt(master);
-        device = ptsname(master);
-    }
-    ~Pty() { ::close(master); }
-    int master;
-    std::string device;
-};
+using Pty = test::RawPty;
 
 bool opens(SerialChannel& channel) {
     try {

@@ -30,18 +30,13 @@ Decoded decodeWith(std::initializer_list<std::pair<int, std::uint8_t>> bytes) {
 }
 
 TEST(EepromImage, AdvanceValuesRoundTripThroughTheScale) {
-    const ModuleParameters p;
-    EXPECT_EQ(encodeAll(10.0, p)[0], 57);
-    EXPECT_EQ(encodeAll(0.1, p)[0], 1);
-    EXPECT_EQ(encodeAll(40.0, p)[0], 228);
-    EXPECT_EQ(encodeAll(-3.0, p)[0], 0);
-    EXPECT_EQ(encodeAll(50.0, p)[0], 255);
-
-    EXPECT_DOUBLE_EQ(decodeWith({{0, 57}}).table(1, 1), 10.0);
-    EXPECT_DOUBLE_EQ(decodeWith({{0, 1}}).table(1, 1), 0.2);
-    EXPECT_DOUBLE_EQ(decodeWith({{0, 228}}).table(1, 1), 40.1);
+    for (const auto& [advance, byte] :
+         {std::pair{10.0, 57}, {0.1, 1}, {40.0, 228}, {-3.0, 0}, {50.0, 255}})
+        EXPECT_EQ(encodeAll(advance, {})[0], byte) << advance;
     // Not limited to 40 here: the download holds values to the table type later.
-    EXPECT_DOUBLE_EQ(decodeWith({{0, 255}}).table(1, 1), 44.8);
+    for (const auto& [byte, advance] :
+         {std::pair<std::uint8_t, double>{57, 10.0}, {1, 0.2}, {228, 40.1}, {255, 44.8}})
+        EXPECT_DOUBLE_EQ(decodeWith({{0, byte}}).table(1, 1), advance) << int(byte);
 }
 
 TEST(EepromImage, BytesMapToPointsAndCurves) {
@@ -98,40 +93,32 @@ TEST(EepromImage, ParametersAreScaledRoundedAndLimited) {
 }
 
 TEST(EepromImage, FlagByteKeepsTheModulesBits) {
-    ModuleParameters none;
-    none.SelEEPROMTblFlag = false;
-    EXPECT_EQ(flagByte(0x06, none), 0x06);
-    EXPECT_EQ(flagByte(0xFF, none), 0xC6);
-
-    ModuleParameters some = none;
-    some.FixedLimFlag = true;
-    some.KickStartFlag = true;
-    EXPECT_EQ(flagByte(0x06, some), 0x17);
-
-    ModuleParameters kick = none;
-    kick.KickStartFlag = true;
-    EXPECT_EQ(flagByte(0x06, kick), 0x16);
-
-    ModuleParameters rest = none;
-    rest.SelEEPROMTblFlag = true;
-    rest.RetardEnableFlag = true;
-    EXPECT_EQ(flagByte(0x00, rest), 0x28);
-
-    const auto d = decodeWith({{37, 0x39}});
-    EXPECT_TRUE(d.params.FixedLimFlag);
-    EXPECT_TRUE(d.params.SelEEPROMTblFlag);
-    EXPECT_TRUE(d.params.KickStartFlag);
-    EXPECT_TRUE(d.params.RetardEnableFlag);
-    const auto e = decodeWith({{37, 0xC6}});
-    EXPECT_FALSE(e.params.FixedLimFlag || e.params.SelEEPROMTblFlag || e.params.KickStartFlag ||
-                 e.params.RetardEnableFlag);
+    // Flags as FixedLim, SelEEPROMTbl, KickStart, RetardEnable; module byte; result.
+    const struct {
+        bool fixed, sel, kick, retard;
+        std::uint8_t module, byte;
+    } cases[] = {{false, false, false, false, 0x06, 0x06},
+                 {false, false, false, false, 0xFF, 0xC6},
+                 {true, false, true, false, 0x06, 0x17},
+                 {false, false, true, false, 0x06, 0x16},
+                 {false, true, false, true, 0x00, 0x28}};
+    for (const auto& c : cases) {
+        ModuleParameters p;
+        p.FixedLimFlag = c.fixed;
+        p.SelEEPROMTblFlag = c.sel;
+        p.KickStartFlag = c.kick;
+        p.RetardEnableFlag = c.retard;
+        EXPECT_EQ(flagByte(c.module, p), c.byte) << int(c.byte);
+    }
+    const auto d = decodeWith({{37, 0x39}}).params;
+    EXPECT_TRUE(d.FixedLimFlag && d.SelEEPROMTblFlag && d.KickStartFlag && d.RetardEnableFlag);
+    const auto e = decodeWith({{37, 0xC6}}).params;
+    EXPECT_FALSE(e.FixedLimFlag || e.SelEEPROMTblFlag || e.KickStartFlag || e.RetardEnableFlag);
 }
 
 TEST(EepromImage, CarriedAndFixedBytes) {
-    EXPECT_EQ(carriedModuleByte(60), 28);
-    EXPECT_EQ(carriedModuleByte(200), 28);
-    EXPECT_EQ(carriedModuleByte(56), 56);
-    EXPECT_EQ(carriedModuleByte(20), 20);
+    for (const auto& [module, carried] : {std::pair{60, 28}, {200, 28}, {56, 56}, {20, 20}})
+        EXPECT_EQ(carriedModuleByte(static_cast<std::uint8_t>(module)), carried) << module;
 
     const ModuleParameters p;
     const EEPROMImage image = encodeAll(12.5, p, 200, 0x06);

@@ -13,7 +13,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 namespace kv {
@@ -31,19 +30,6 @@ std::string openError(SerialChannel& channel) {
     }
     return "(opened)";
 }
-
-// A pseudo-terminal pair made by the test itself, to put bytes on the line at will.
-struct RawPty {
-    RawPty() {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        grantpt(master);
-        unlockpt(master);
-        device = ptsname(master);
-    }
-    ~RawPty() { ::close(master); }
-    int master;
-    std::string device;
-};
 
 TEST(SerialChannel, MissingPortSaysSoAndNamesTheDevice) {
     SerialChannel channel([](int) { return std::string("/dev/kv-no-such-port"); });
@@ -78,17 +64,8 @@ TEST(SerialChannel, RefusedDeviceMentionsTheDialoutGroup) {
     EXPECT_NE(openError(channel).find("dialout"), std::string::npos);
 }
 
-TEST(SerialChannel, OperationsOnAClosedPortFail) {
-    SerialChannel channel([](int) { return std::string("/dev/null"); });
-    const std::uint8_t b = 0x10;
-    EXPECT_THROW((void)channel.bytesWaiting(), KvError);
-    EXPECT_THROW(channel.clearInput(), KvError);
-    EXPECT_THROW((void)channel.takeByte(), KvError);
-    EXPECT_THROW(channel.send({&b, 1}), KvError);
-}
-
 TEST(SerialChannel, ReceiveBufferKeeps256BytesAndReportsTheOverflowOnce) {
-    RawPty pty;
+    test::RawPty pty;
     SerialChannel channel([&](int) { return pty.device; });
     std::vector<int> events;
     channel.setEventHandler([&](int code) { events.push_back(code); });
@@ -112,7 +89,7 @@ TEST(SerialChannel, ReceiveBufferKeeps256BytesAndReportsTheOverflowOnce) {
 }
 
 TEST(SerialChannel, SentBytesLeaveAtOnceAndNullBytesArriveIntact) {
-    RawPty pty;
+    test::RawPty pty;
     SerialChannel channel([&](int) { return pty.device; });
     channel.open();
     const std::uint8_t out[] = {0x16, 0x00, 0xFF};

@@ -34,9 +34,6 @@ struct SimLink : ::testing::Test {
         sim = std::make_unique<SimProcess>(args);
         ASSERT_TRUE(sim->started());
     }
-    [[nodiscard]] Bytes buffer() const {
-        return {state.EEPROMBuffer.begin(), state.EEPROMBuffer.end()};
-    }
 
     // For each byte the tuner sent after a reply: the time since the module's last byte
     // before it. The module logs a byte when it reads it, which a busy machine may
@@ -94,7 +91,7 @@ TEST_F(SimLink, FullReadMatchesTheModuleWithTheRequiredPauses) {
     start();
     ReadEEPROMData(host);
     ASSERT_TRUE(state.CommOKFlag);
-    EXPECT_EQ(hexOf(buffer()), kImage);
+    EXPECT_EQ(hexOf({state.EEPROMBuffer.begin(), state.EEPROMBuffer.end()}), kImage);
     EXPECT_FALSE(channel.isOpen());
     const auto g = gaps();
     ASSERT_EQ(g.size(), 2u + 39u);
@@ -123,53 +120,27 @@ TEST_F(SimLink, WriteAndVerifyProgramTheModuleWithTheRequiredPauses) {
     EXPECT_EQ(sim->stop(), hexOf(image));
 }
 
-TEST_F(SimLink, WrongReadBackFailsTheVerification) {
-    start({"--fault", "bad-read=5", "--no-pace"});
-    std::copy_n(imageBytes().begin(), 39, state.EEPROMBuffer.begin());
-    WriteEEPROMData(host);
-    EXPECT_TRUE(state.CommOKFlag);
-    EXPECT_EQ(state.VerifyErrorCount, 1);
-}
-
-TEST_F(SimLink, MissingAcknowledgeTimesOutWithinTheDeadline) {
-    start({"--fault", "no-ack=7", "--no-pace"});
-    state.EEPROMBuffer.fill(0x55);
-    dialogs.expectError(kTimeout, Button::Ignore);
-    const auto t0 = Clock::now();
-    WriteEEPROMData(host);
-    const auto took = Clock::now() - t0;
-    EXPECT_FALSE(state.CommOKFlag);
-    EXPECT_GE(took, std::chrono::milliseconds(1000));
-    EXPECT_LT(took, std::chrono::milliseconds(3000));
-    const std::string final = sim->stop();
-    EXPECT_EQ(final.substr(0, 16), std::string(16, '5'));
-    EXPECT_EQ(final.substr(16), std::string(kImage).substr(16));
-}
-
-TEST_F(SimLink, SilentModuleAndMissingTerminatorAreTimeouts) {
-    for (const char* fault : {"no-reply", "no-terminator", "delay=1500"}) {
-        start({"--fault", fault, "--no-pace"});
-        dialogs.expectError(kTimeout, Button::Abort);
+// Faults the scripted module tests in full; here one pass through the real adapter.
+TEST_F(SimLink, FaultyModulesNeverSucceedAndEndWithinTheDeadline) {
+    const struct {
+        const char* fault;
+        const char* error;
+    } cases[] = {{"no-reply", kTimeout},
+                 {"no-terminator", kTimeout},
+                 {"delay=1500", kTimeout},
+                 {"no-echo", "Firmware ID - no command echo."},
+                 {"garbage", ""}};
+    for (const auto& c : cases) {
+        start({"--fault", c.fault, "--id", "ABC", "--no-pace"});
+        dialogs.expectError(c.error, Button::Abort);
         const auto t0 = Clock::now();
         ReadFirmwareID(host);
-        EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(2500)) << fault;
-        EXPECT_FALSE(state.CommOKFlag) << fault;
-        EXPECT_FALSE(channel.isOpen()) << fault;
-        EXPECT_TRUE(dialogs.done()) << fault;
+        EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(2500)) << c.fault;
+        EXPECT_FALSE(state.CommOKFlag) << c.fault;
+        EXPECT_FALSE(channel.isOpen()) << c.fault;
+        EXPECT_TRUE(dialogs.done()) << c.fault;
         sim.reset();
     }
-}
-
-TEST_F(SimLink, GarbageAndMissingEchoNeverSucceed) {
-    start({"--fault", "garbage", "--no-pace"});
-    SetEEPROMAddress(host, 16);
-    EXPECT_FALSE(state.CommOKFlag);
-    sim.reset();
-
-    start({"--fault", "no-echo", "--id", "ABC", "--no-pace"});
-    dialogs.expectError("Firmware ID - no command echo.", Button::Abort);
-    ReadFirmwareID(host);
-    EXPECT_FALSE(state.CommOKFlag);
 }
 
 TEST_F(SimLink, ModuleThatDisappearsEndsTheExchangeWithAMessage) {

@@ -5,7 +5,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cstdint>
+#include <fcntl.h>
+#include <stdlib.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace kv::test {
@@ -35,6 +38,18 @@ private:
     QTemporaryDir m_dir;
     QProcess m_process;
     std::string m_device;
+};
+
+// A pseudo-terminal pair made by the test itself, to put bytes on the line at will.
+struct RawPty {
+    RawPty() : master(posix_openpt(O_RDWR | O_NOCTTY)) {
+        grantpt(master);
+        unlockpt(master);
+        device = ptsname(master);
+    }
+    ~RawPty() { ::close(master); }
+    int master;
+    std::string device;
 };
 
 } // namespace kv::test

@@ -3,19 +3,18 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace kv;
 using namespace kv::drag;
 
 TEST(DragRules, PixelConversionTakesHalvesToEven) {
-    EXPECT_EQ(toPixels(10.5), 10);
-    EXPECT_EQ(toPixels(11.5), 12);
-    EXPECT_EQ(toPixels(-2.5), -2);
-    EXPECT_EQ(toPixels(7.49), 7);
-    // Twips at 15 per pixel: 22.5 is 1.5 px, 37.5 is 2.5 px.
-    EXPECT_EQ(toPixels(22.5, 15), 2);
-    EXPECT_EQ(toPixels(37.5, 15), 2);
-    EXPECT_EQ(toPixels(1440, 15), 96);
+    // In twips at 15 a pixel, 22.5 is 1.5 px and 37.5 is 2.5 px.
+    const std::tuple<double, double, int> cases[] = {{10.5, 1, 10}, {11.5, 1, 12}, {-2.5, 1, -2},
+                                                     {7.49, 1, 7},  {22.5, 15, 2}, {37.5, 15, 2},
+                                                     {1440, 15, 96}};
+    for (const auto& [pos, per, px] : cases)
+        EXPECT_EQ(toPixels(pos, per), px) << pos << " / " << per;
     // Nonsense positions still give a whole number rather than undefined behaviour.
     EXPECT_LT(toPixels(-1e300), -1000000);
     EXPECT_GT(toPixels(1e300), 1000000);
@@ -24,25 +23,23 @@ TEST(DragRules, PixelConversionTakesHalvesToEven) {
 
 TEST(DragRules, MoveStepsAreTwoPixelsPerStepWithHalvesToEven) {
     // The drag from 10.0 up one to six pixels goes through the chart widget's tests.
-    EXPECT_DOUBLE_EQ(movedValue(10.0, 300, 300), 10.0);
-    EXPECT_DOUBLE_EQ(movedValue(10.0, 300, 297), 10.4); // 51.5 -> 52
-    EXPECT_DOUBLE_EQ(movedValue(10.0, 300, 295), 10.4); // 52.5 -> 52
-    EXPECT_DOUBLE_EQ(movedValue(10.0, 300, 310), 9.0);  // down 10 px: one degree less
-    // Off the 0.2 grid: snapped even without moving.
-    EXPECT_DOUBLE_EQ(movedValue(10.3, 300, 300), 10.4);
-    EXPECT_DOUBLE_EQ(movedValue(10.1, 300, 300), 10.0);
-    EXPECT_DOUBLE_EQ(movedValue(10.15, 300, 300), 10.2);
+    // Up 3 px: 51.5 -> 52; up 5: 52.5 -> 52; down 10: one degree less; values off the
+    // 0.2 grid snap even without moving.
+    const std::tuple<double, int, double> cases[] = {
+        {10.0, 300, 10.0}, {10.0, 297, 10.4}, {10.0, 295, 10.4}, {10.0, 310, 9.0},
+        {10.3, 300, 10.4}, {10.1, 300, 10.0}, {10.15, 300, 10.2}};
+    for (const auto& [start, y, moved] : cases)
+        EXPECT_DOUBLE_EQ(movedValue(start, 300, y), moved) << start << " to y " << y;
 }
 
 TEST(DragRules, LimitsApplyExFirstThenTheRange) {
-    EXPECT_EQ(clampDragged(41.0, false, 0.0), 40.0); // RACE: ExMaxTable means nothing
-    EXPECT_EQ(clampDragged(-0.2, false, 0.0), 0.0);
-    EXPECT_EQ(clampDragged(33.0, true, 32.0), 32.0);
-    EXPECT_EQ(clampDragged(31.8, true, 32.0), 31.8);
-    EXPECT_EQ(clampDragged(44.0, true, 42.0), 40.0); // a limit above 40: the range wins
-    EXPECT_EQ(clampDragged(5.0, true, -3.0), 0.0);   // a limit below 0: the floor wins
-    EXPECT_EQ(clampDragged(std::nan(""), false, 0), 0.0);
-    EXPECT_EQ(clampDragged(INFINITY, false, 0), 40.0);
+    // RACE: ExMaxTable means nothing; a limit above 40 or below 0 yields to the range.
+    const std::tuple<double, bool, double, double> cases[] = {
+        {41.0, false, 0.0, 40.0},      {-0.2, false, 0.0, 0.0},   {33.0, true, 32.0, 32.0},
+        {31.8, true, 32.0, 31.8},      {44.0, true, 42.0, 40.0},  {5.0, true, -3.0, 0.0},
+        {std::nan(""), false, 0, 0.0}, {INFINITY, false, 0, 40.0}};
+    for (const auto& [v, ex, limit, out] : cases)
+        EXPECT_EQ(clampDragged(v, ex, limit), out) << v << " ex " << ex << " limit " << limit;
 }
 
 TEST(DragRules, PickFindsTheNearestPointOverBothSeries) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace kv;
 
@@ -16,52 +17,44 @@ TEST(Numbers, NumericTestTakesOneWholeNumber) {
 }
 
 TEST(Numbers, LeadingNumberReading) {
-    EXPECT_EQ(leadingNumber("  48pt"), 48.0);
-    EXPECT_EQ(leadingNumber(" 4 8"), 48.0); // blanks anywhere are skipped
-    EXPECT_EQ(leadingNumber("\t-3\n"), -3.0);
-    EXPECT_EQ(leadingNumber("12.5abc"), 12.5);
-    EXPECT_EQ(leadingNumber("1e2x"), 100.0);
-    EXPECT_EQ(leadingNumber("3e"), 3.0);
-    EXPECT_EQ(leadingNumber("abc"), 0.0);
-    EXPECT_EQ(leadingNumber(""), 0.0);
-    EXPECT_EQ(leadingNumber("1,5"), 1.0);
+    // Blanks anywhere are skipped; reading stops at the first character that fits no number.
+    const std::pair<const char*, double> cases[] = {
+        {"  48pt", 48}, {" 4 8", 48}, {"\t-3\n", -3}, {"12.5abc", 12.5}, {"1e2x", 100},
+        {"3e", 3},      {"abc", 0},   {"", 0},        {"1,5", 1},        {"nan", 0}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(leadingNumber(text), value) << text;
     EXPECT_TRUE(std::isinf(leadingNumber("1e999")));
-    EXPECT_EQ(leadingNumber("nan"), 0.0);
 }
 
 TEST(Numbers, HalvesGoToTheEvenNeighbour) {
-    EXPECT_EQ(roundHalfEven(2.5), 2.0);
-    EXPECT_EQ(roundHalfEven(3.5), 4.0);
-    EXPECT_EQ(roundHalfEven(-2.5), -2.0);
-    EXPECT_EQ(roundHalfEven(50.5), 50.0);
-    EXPECT_EQ(roundHalfEven(51.5), 52.0);
-    EXPECT_EQ(roundHalfEven(2.5000001), 3.0);
-    EXPECT_EQ(roundDecimals(0.25, 1), 0.2);
-    EXPECT_EQ(roundDecimals(0.35, 1), 0.4); // prints as a decimal half
-    EXPECT_EQ(roundDecimals(10.019, 1), 10.0);
-    EXPECT_EQ(roundDecimals(44.8239, 1), 44.8);
-    EXPECT_EQ(roundDecimals(-0.35, 1), -0.4);
-    EXPECT_EQ(roundDecimals(9.96, 1), 10.0);
+    const std::pair<double, double> whole[] = {{2.5, 2},   {3.5, 4},   {-2.5, -2},
+                                               {50.5, 50}, {51.5, 52}, {2.5000001, 3}};
+    for (const auto& [v, r] : whole)
+        EXPECT_EQ(roundHalfEven(v), r) << v;
+    // 0.35 prints as a decimal half and counts as one.
+    const std::pair<double, double> tenths[] = {{0.25, 0.2},     {0.35, 0.4},   {10.019, 10.0},
+                                                {44.8239, 44.8}, {-0.35, -0.4}, {9.96, 10.0}};
+    for (const auto& [v, r] : tenths)
+        EXPECT_EQ(roundDecimals(v, 1), r) << v;
 }
 
 TEST(Numbers, NumberTexts) {
-    EXPECT_EQ(format1(10), "10.0");
-    EXPECT_EQ(format1(0.25), "0.2");
-    EXPECT_EQ(format1(0.35), "0.4");
-    EXPECT_EQ(format1(11.111111111), "11.1");
-    EXPECT_EQ(format1(0.04), "0.0");
-    EXPECT_EQ(format1(-1.25), "-1.2");
-    EXPECT_EQ(format1(39.96), "40.0");
-    EXPECT_EQ(format1(1234.5), "1234.5");
-    EXPECT_EQ(formatNumber(7500, "#0"), "7500");
-    EXPECT_EQ(formatNumber(0, "#0"), "0");
-    EXPECT_EQ(formatNumber(2.5, "#0"), "2");
-    EXPECT_EQ(formatNumber(5, "##00"), "05");
-    EXPECT_EQ(formatNumber(123, "##00"), "123");
-    EXPECT_EQ(signedText(3), " 3");
-    EXPECT_EQ(signedText(0), " 0");
-    EXPECT_EQ(signedText(-3), "-3");
-    EXPECT_EQ(signedText(5700), " 5700");
+    const std::pair<double, const char*> oneDecimal[] = {
+        {10, "10.0"},  {0.25, "0.2"},   {0.35, "0.4"},   {11.111111111, "11.1"},
+        {0.04, "0.0"}, {-1.25, "-1.2"}, {39.96, "40.0"}, {1234.5, "1234.5"}};
+    for (const auto& [v, text] : oneDecimal)
+        EXPECT_EQ(format1(v), text) << v;
+    const std::tuple<double, const char*, const char*> patterns[] = {{7500, "#0", "7500"},
+                                                                     {0, "#0", "0"},
+                                                                     {2.5, "#0", "2"},
+                                                                     {5, "##00", "05"},
+                                                                     {123, "##00", "123"}};
+    for (const auto& [v, pattern, text] : patterns)
+        EXPECT_EQ(formatNumber(v, pattern), text) << v << " " << pattern;
+    const std::pair<int, const char*> signedTexts[] = {
+        {3, " 3"}, {0, " 0"}, {-3, "-3"}, {5700, " 5700"}};
+    for (const auto& [v, text] : signedTexts)
+        EXPECT_EQ(signedText(v), text) << v;
 }
 
 TEST(Numbers, SixteenBitConversion) {
