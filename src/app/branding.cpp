@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/branding.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "table/numbers.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/dialogs.h"
-#include "app/shell.h"
+#include "base/dialogs.h"
+#include "table/shell.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/curve_files.h"
 
-#include "app/close_table.h"
+#include "files/close_table.h"
 #include "files/curve_data.h"
 
 namespace kv {

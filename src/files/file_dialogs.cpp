@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/file_dialogs.h"
 
-#include "app/step_runner.h"
+#include "base/step_runner.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/shell.h"
+#include "table/shell.h"
 #include "table/table16x2.h"
 
 #include <cstdint>

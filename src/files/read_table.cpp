@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/read_table.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "files/curve_data.h"
 #include "files/curve_files.h"
 #include "files/table_file.h"

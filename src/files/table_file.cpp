@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/table_file.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "files/curve_data.h"
 #include "table/numbers.h"
 #include "textlib/text_routines.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/port_map.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 #include <cctype>
 #include <charconv>

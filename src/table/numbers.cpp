@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/numbers.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 #include <array>
 #include <cfenv>

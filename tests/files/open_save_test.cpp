@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/close_table.h"
+#include "files/close_table.h"
 #include "files/curve_data.h"
 #include "files/open_table.h"
 #include "files/save_table.h"

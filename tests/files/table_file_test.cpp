@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/errors.h"
+#include "base/errors.h"
 #include "files/curve_data.h"
 #include "files/table_file.h"
 #include "support/test_files.h"

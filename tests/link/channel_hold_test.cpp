@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A command holds the serial device while its exchanges close and reopen the port: the
 // port must still behave as closed, and the device must be let go when it should.
-#include "app/errors.h"
+#include "base/errors.h"
 #include "link/ui/serial_channel.h"
 #include "sim_process.h"
 

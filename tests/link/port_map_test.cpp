@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/errors.h"
+#include "base/errors.h"
 #include "link/port_map.h"
 
 #include <gtest/gtest.h>

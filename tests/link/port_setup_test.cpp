@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The port choice: the frame, the stored setting and the controller the window owns.
-#include "app/errors.h"
+#include "base/errors.h"
 #include "link/ui/link_controller.h"
 #include "link/ui/port_select_frame.h"
 #include "link/ui/progress_frame.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scripted_module.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The serial adapter and the pause on their own: opening failures, the 256-byte
 // receive buffer, line-error events, and DelayTimer.
-#include "app/errors.h"
+#include "base/errors.h"
 #include "link/ui/delay_timer.h"
 #include "link/ui/serial_channel.h"
 #include "sim_process.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/shell.h"
+#include "table/shell.h"
 #include "files/curve_data.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"

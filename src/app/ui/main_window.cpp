@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/main_window.h"
 
-#include "app/close_table.h"
-#include "app/step_runner.h"
+#include "files/close_table.h"
+#include "base/step_runner.h"
 #include "app/ui/help_viewer.h"
 #include "app/ui/qt_dialogs.h"
-#include "app/window_layout.h"
+#include "table/window_layout.h"
 #include "files/open_table.h"
 #include "files/save_table.h"
 #include "files/ui/new_table_dialog.h"

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/branding.h"
-#include "app/shell.h"
+#include "table/shell.h"
 #include "link/ui/port_settings.h"
 #include "table/program_state.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/splash_window.h"
 
-#include "app/dialogs.h"
-#include "app/step_runner.h"
+#include "base/dialogs.h"
+#include "base/step_runner.h"
 
 #include <QCoreApplication>
 #include <QDir>

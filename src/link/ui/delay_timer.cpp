@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/ui/delay_timer.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/ui/serial_channel.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "link/port_map.h"
 #include "link/protocol.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/ui/grid_view.h"
 
-#include "app/window_layout.h"
+#include "table/window_layout.h"
 #include "table/program_state.h"
 #include "table/ui/table_model.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/show_table.h"
+#include "files/show_table.h"
 
 namespace kv {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/window_layout.h"
+#include "table/window_layout.h"
 
 #include <algorithm>
 #include <cmath>

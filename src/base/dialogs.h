@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 #include <optional>
 #include <string>
