@@ -4,6 +4,15 @@
 #include <algorithm>
 
 namespace kv::cli {
+namespace {
+
+// "-5", "-.5", "-7.5%": a negative number or a Modify rule, not an option.
+bool startsLikeANumber(const std::string& a) {
+    const char c = a[1];
+    return (c >= '0' && c <= '9') || c == '.' || c == '%';
+}
+
+} // namespace
 
 bool ParsedArgs::has(const std::string& flag) const {
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
@@ -30,7 +39,7 @@ ParsedArgs parseArgs(const std::vector<std::string>& args,
             if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
             if (out.option(a)) throw UsageError(a + " given twice");
             out.options.emplace_back(a, args[++i]);
-        } else if (a.size() > 1 && a[0] == '-') {
+        } else if (a.size() > 1 && a[0] == '-' && !startsLikeANumber(a)) {
             throw UsageError("unknown option " + a);
         } else {
             out.positional.push_back(a);

@@ -27,6 +27,7 @@ const std::map<std::string, Subcommand>& subcommands() {
         {"id", {kv::cli::runId, "id --port PORT [--json]"}},
         {"decode", {kv::cli::runDecode, "decode HEX [--json]"}},
         {"image", {kv::cli::runImage, "image FILE [--module 36=B,37=B]"}},
+        {"modify", {kv::cli::runModify, "modify FILE RULE [--cells R1,C1:R2,C2] -o OUT"}},
     };
     return table;
 }

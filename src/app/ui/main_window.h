@@ -2,9 +2,9 @@
 #pragma once
 
 #include "app/branding.h"
-#include "table/shell.h"
 #include "link/ui/port_settings.h"
 #include "table/program_state.h"
+#include "table/shell.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -83,6 +83,8 @@ private:
     void Form_Load();
     void escapePressed();
     void wireTableViews();
+    // The grid's pop-up menu, copy and paste keys and Modify (main_window_edit.cpp).
+    void wireGridEditing();
     // Port handling of the resize: close an open port, and unless minimised apply the
     // line settings again. Put off while a transfer runs.
     void resetPort(bool minimised);

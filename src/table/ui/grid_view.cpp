@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/ui/grid_view.h"
 
-#include "table/window_layout.h"
 #include "table/program_state.h"
 #include "table/ui/table_model.h"
+#include "table/window_layout.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
@@ -25,6 +27,10 @@ GridView::GridView(TableModel* model, QWidget* parent) : QTableView(parent) {
     setToolTip(QStringLiteral("Click to select or double click to edit cell"));
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
+    // One rectangle at a time; the right button is the grid's own (its pop-up menu).
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
     setCurrentCell(0, 0);
     m_highlight = palette();
     // Selected cells are drawn highlighted only while the current cell is a data cell.
@@ -89,6 +95,65 @@ void GridView::reopenEditor(int row, int col, const QString& text) {
             line->setText(text);
         }
     });
+}
+
+std::optional<CellRange> GridView::selectedRange() const {
+    const QModelIndexList cells = selectionModel()->selectedIndexes();
+    if (cells.isEmpty()) {
+        const QModelIndex cur = currentIndex();
+        if (!cur.isValid()) return std::nullopt;
+        return CellRange{cur.row(), cur.column(), cur.row(), cur.column()};
+    }
+    CellRange r{cells.front().row(), cells.front().column(), cells.front().row(),
+                cells.front().column()};
+    for (const QModelIndex& i : cells) {
+        r.row1 = std::min(r.row1, i.row());
+        r.col1 = std::min(r.col1, i.column());
+        r.row2 = std::max(r.row2, i.row());
+        r.col2 = std::max(r.col2, i.column());
+    }
+    return r;
+}
+
+void GridView::selectRange(const CellRange& range) {
+    if (!model()) return;
+    const QModelIndex anchor = model()->index(range.row1, range.col1);
+    selectionModel()->setCurrentIndex(anchor, QItemSelectionModel::NoUpdate);
+    selectionModel()->select(QItemSelection(anchor, model()->index(range.row2, range.col2)),
+                             QItemSelectionModel::ClearAndSelect);
+}
+
+void GridView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        Q_EMIT rightButtonDown(event->globalPosition().toPoint());
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void GridView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) return event->accept();
+    QTableView::mouseReleaseEvent(event);
+}
+
+void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) return event->accept();
+    QTableView::mouseDoubleClickEvent(event);
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        event->accept();
+        Q_EMIT copyKeyPressed();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        event->accept();
+        Q_EMIT pasteKeyPressed();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 } // namespace kv

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "table/grid_edit.h"
+
 #include <QPalette>
 #include <QTableView>
+#include <optional>
 
 namespace kv {
 
@@ -23,6 +26,25 @@ public:
     // After a refused edit: the editor opens again on the cell with the refused text, so
     // the user can correct it or abandon the edit.
     void reopenEditor(int row, int col, const QString& text);
+
+    // The selection's corners; the current cell alone when nothing is selected, and
+    // nothing when there is no current cell either.
+    [[nodiscard]] std::optional<CellRange> selectedRange() const;
+    // Makes the range's top-left cell current and extends the selection to its far corner.
+    void selectRange(const CellRange& range);
+
+Q_SIGNALS:
+    // The right button went down at `globalPos`; the selection is left as it was.
+    void rightButtonDown(QPoint globalPos);
+    // The copy and paste keys (Ctrl+C and Ctrl+V on most systems), outside the editor.
+    void copyKeyPressed();
+    void pasteKeyPressed();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showSelectionColours(bool highlighted);

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/cli_args.h"
+#include "cli/headless.h"
+#include "files/read_table.h"
+#include "files/table_file.h"
+#include "table/grid_edit.h"
+
+#include <charconv>
+#include <iostream>
+
+namespace kv::cli {
+namespace {
+
+// "R1,C1:R2,C2" as grid cells, corners in either order; rows 1..2, columns 1..16.
+CellRange parseCells(const std::string& range) {
+    const auto bad = [&] {
+        return UsageError("bad --cells " + range +
+                          ": expected R1,C1:R2,C2 with rows 1 to 2 and columns 1 to 16");
+    };
+    const auto number = [&](std::string_view text, int hi) {
+        int v = 0;
+        const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+        if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() || v < 1 ||
+            v > hi)
+            throw bad();
+        return v;
+    };
+    const auto corner = [&](std::string_view rc) {
+        const auto comma = rc.find(',');
+        if (comma == std::string_view::npos) throw bad();
+        return std::pair{number(rc.substr(0, comma), kGridRows - 1),
+                         number(rc.substr(comma + 1), kGridCols - 1)};
+    };
+    const std::string_view all(range);
+    const auto colon = all.find(':');
+    if (colon == std::string_view::npos) throw bad();
+    const auto [r1, c1] = corner(all.substr(0, colon));
+    const auto [r2, c2] = corner(all.substr(colon + 1));
+    return CellRange::spanning(r1, c1, r2, c2);
+}
+
+} // namespace
+
+int runModify(const std::vector<std::string>& args) {
+    const ParsedArgs a = parseArgs(args, {}, {"--cells", "-o"});
+    const auto out = a.option("-o");
+    if (a.positional.size() != 2 || !out) throw UsageError("expected FILE, RULE and -o OUT");
+    const CellRange cells = a.option("--cells") ? parseCells(*a.option("--cells"))
+                                                : CellRange{1, 1, kGridRows - 1, kGridCols - 1};
+    const auto rule = readModifyEntry(a.positional[1]);
+    if (!rule) throw UsageError("RULE is empty");
+
+    ProgramState s;
+    if (const TableReadResult r = readTableAsOpened(s, a.positional[0], executableFolder()); !r) {
+        std::cerr << r.message << "\n";
+        return 1;
+    }
+    modifySelection(s, cells, *rule);
+    if (!writeTableFile(*out, s)) {
+        std::cerr << "Error saving " << *out << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace kv::cli

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "table/ui/grid_editing.h"
+
+#include "base/step_runner.h"
+#include "table/grid_edit.h"
+#include "table/ui/advance_chart.h"
+#include "table/ui/grid_view.h"
+#include "table/ui/table_model.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenu>
+
+namespace kv {
+
+const char* const kModifyPrompt = "Enter a new value. See examples below or Help for details.\r\n"
+                                  "   Enter 30 to set all cells in selection to 30\r\n"
+                                  "   Enter -5 to subtract 5 from each cell in selection\r\n"
+                                  "   Enter +10 to add 10 to each cell in selection\r\n"
+                                  "   Enter 80% to multiply each cell in selection by 80%\r\n"
+                                  "   Enter -7.5% to reduce each cell in selection by 7.5%\r\n"
+                                  "   Enter +15% to increase each cell in selection by 15%";
+
+GridEditing::GridEditing(ProgramState& state, Dialogs& dialogs, GridView& grid, TableModel& model,
+                         AdvanceChart& chart, Menu menu, QObject* parent)
+    : QObject(parent), m_state(state), m_dialogs(dialogs), m_grid(grid), m_model(model),
+      m_chart(chart), m_menu(menu) {
+    // The menu shows the keys; the grid answers them itself (GridView::keyPressEvent).
+    m_menu.copy->setShortcut(QKeySequence::Copy);
+    m_menu.paste->setShortcut(QKeySequence::Paste);
+    for (QAction* a : {m_menu.copy, m_menu.paste})
+        a->setShortcutContext(Qt::WidgetShortcut);
+
+    connect(&m_grid, &GridView::rightButtonDown, this, &GridEditing::VSFlexGrid1_MouseDown);
+    connect(m_menu.copy, &QAction::triggered, this, &GridEditing::mnuPopUpCopy_Click);
+    connect(m_menu.paste, &QAction::triggered, this, &GridEditing::mnuPopUpPaste_Click);
+    connect(m_menu.modify, &QAction::triggered, this, &GridEditing::mnuPopUpModify_Click);
+    connect(&m_grid, &GridView::copyKeyPressed, this, [this] {
+        if (m_menu.copy->isEnabled()) mnuPopUpCopy_Click();
+    });
+    connect(&m_grid, &GridView::pasteKeyPressed, this, [this] {
+        if (m_menu.paste->isEnabled()) mnuPopUpPaste_Click();
+    });
+}
+
+void GridEditing::VSFlexGrid1_MouseDown(QPoint globalPos) {
+    if (!m_state.CopyBuffer.empty()) m_menu.paste->setEnabled(true);
+    m_menu.popup->popup(globalPos);
+}
+
+void GridEditing::mnuPopUpCopy_Click() {
+    runStep(m_dialogs, [&] {
+        const auto selection = m_grid.selectedRange();
+        if (!selection) return;
+        copySelection(m_state, *selection);
+        m_menu.paste->setEnabled(true);
+        // The same text for other programs (a spreadsheet, say); Paste reads only ours.
+        if (QClipboard* clipboard = QGuiApplication::clipboard())
+            clipboard->setText(QString::fromLatin1(m_state.CopyBuffer));
+    });
+}
+
+void GridEditing::mnuPopUpPaste_Click() {
+    runStep(m_dialogs, [&] {
+        const auto selection = m_grid.selectedRange();
+        if (!selection) return;
+        const CellRange target = pasteCopyBuffer(m_state, *selection);
+        if (m_state.CopyRowExtent != 0 || m_state.CopyColExtent != 0) m_grid.selectRange(target);
+        m_chart.hideValueLabel();
+        m_model.storeChanged();
+        m_chart.refresh(); // both curves, drawn once
+    });
+}
+
+void GridEditing::mnuPopUpModify_Click() {
+    runStep(m_dialogs, [&] {
+        const auto answer = m_dialogs.input(kModifyPrompt, "Modify Selection", "");
+        const auto rule = readModifyEntry(answer.value_or(""));
+        if (!rule) return; // cancelled or empty: nothing changes
+        const auto selection = m_grid.selectedRange();
+        if (!selection) return;
+        m_chart.hideValueLabel();
+        modifySelection(m_state, *selection, *rule);
+        m_model.storeChanged();
+        m_chart.refresh();
+    });
+}
+
+} // namespace kv

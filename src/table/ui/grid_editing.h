@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "base/dialogs.h"
+#include "table/program_state.h"
+
+#include <QObject>
+#include <QPoint>
+
+class QAction;
+class QMenu;
+
+namespace kv {
+
+class AdvanceChart;
+class GridView;
+class TableModel;
+
+// The prompt of the Modify Selection input box, its lines joined by CR LF.
+extern const char* const kModifyPrompt;
+
+// The grid's pop-up menu and its commands: Copy and Paste through the program's own copy
+// buffer, and Modify Selection. The window owns the menu and its three items; this wires
+// them to the grid, the copy and paste keys and the right button.
+class GridEditing : public QObject {
+    Q_OBJECT
+public:
+    struct Menu {
+        QMenu* popup = nullptr;
+        QAction* copy = nullptr;
+        QAction* paste = nullptr;
+        QAction* modify = nullptr;
+    };
+    GridEditing(ProgramState& state, Dialogs& dialogs, GridView& grid, TableModel& model,
+                AdvanceChart& chart, Menu menu, QObject* parent = nullptr);
+
+    // The right button went down over the grid: the menu at the mouse, Paste enabled
+    // once anything was copied, the selection as it was.
+    void VSFlexGrid1_MouseDown(QPoint globalPos);
+    void mnuPopUpCopy_Click();
+    void mnuPopUpPaste_Click();
+    void mnuPopUpModify_Click();
+
+private:
+    ProgramState& m_state;
+    Dialogs& m_dialogs;
+    GridView& m_grid;
+    TableModel& m_model;
+    AdvanceChart& m_chart;
+    Menu m_menu;
+};
+
+} // namespace kv
