@@ -125,3 +125,51 @@ TEST_F(Cli, FailuresAndBadUsage) {
         EXPECT_EQ(cli(bad).status, 2) << bad[0] << " " << bad.size();
     }
 }
+
+TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
+    const auto limits = *readCurveFile(std::string(KV_DATA_DIR) + "/Vanta_EX_Max.dat");
+    struct Case {
+        const char* type;
+        std::vector<std::string> args;   // after FILE
+        double low1, low16, wot1, wot16; // cells (1,1), (1,16), (2,1), (2,16) after
+    };
+    // Every cell starts at 6, below every EX limit, except Low at 7500 RPM: 11.3.
+    const Case cases[] = {
+        {"RACE", {"-7.5%"}, 5.55, 11.3 * 0.925, 5.55, 5.55},
+        {"RACE", {"+10%", "--cells", "1,16:1,16"}, 6, 11.3 * 1.1, 6, 6},
+        {"RACE", {"+30", "--cells", "2,16:1,15"}, 6, 40, 6, 36},
+        {"RACE", {"-25"}, 0, 0, 0, 0},
+        {"EX", {"-25"}, -19, -13.7, -19, -19},
+        {"EX", {"40", "--cells", "2,1:2,1"}, 6, 11.3, limits(1, kWot), 6},
+    };
+    for (const Case& c : cases) {
+        Table16x2 t;
+        t.fill(6);
+        t(16, kLow) = 11.3;
+        writeAll(dir.file("in.tbl"), tableFileText(t, ModuleParameters{}, c.type));
+        std::vector<std::string> args{"modify", dir.file("in.tbl")};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), {"-o", dir.file("out.tbl")});
+        const Outcome r = cli(args);
+        ASSERT_EQ(r.status, 0) << c.args[0] << r.err;
+        const auto back = readTableFile(dir.file("out.tbl"));
+        ASSERT_TRUE(back);
+        // The exact results, not the one decimal the grid shows.
+        EXPECT_NEAR(back->values(1, kLow), c.low1, 1e-12) << c.args[0];
+        EXPECT_NEAR(back->values(16, kLow), c.low16, 1e-12) << c.args[0];
+        EXPECT_NEAR(back->values(1, kWot), c.wot1, 1e-12) << c.args[0];
+        EXPECT_NEAR(back->values(16, kWot), c.wot16, 1e-12) << c.args[0];
+        EXPECT_NEAR(back->values(8, kLow), c.low1, 1e-12) << c.args[0];
+    }
+
+    for (const char* cells : {"0,1:2,2", "1,1:2,17", "1,1", "1,1:2", "a,1:2,2", "1,1:2,2:2,2",
+                              "1, 1:2,2", "+1,1:2,2", ""}) {
+        const Outcome r =
+            cli({"modify", dir.file("in.tbl"), "+1", "--cells", cells, "-o", dir.file("x.tbl")});
+        EXPECT_EQ(r.status, 2) << cells;
+        EXPECT_NE(r.err.find("--cells"), std::string::npos) << cells;
+    }
+    EXPECT_EQ(cli({"modify", dir.file("in.tbl"), "", "-o", dir.file("x.tbl")}).status, 2);
+    EXPECT_EQ(cli({"modify", dir.file("in.tbl"), "+1"}).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.tbl")));
+}
