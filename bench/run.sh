@@ -21,7 +21,7 @@ done
 sorted=$(printf '%s\n' "${results[@]}" | sort -n)
 echo "startup median_ms=$(sed -n "$(( (RUNS + 1) / 2 ))p" <<<"$sorted") (aim: at most 300 ms, 80 MiB)"
 
-for tool in kv-chart-bench kv-file-bench kv-link-bench kv-transfer-bench; do
+for tool in kv-chart-bench kv-edit-bench kv-file-bench kv-link-bench kv-transfer-bench; do
     if [ -x "$BIN/$tool" ]; then
         echo "== $tool"
         "$BIN/$tool"
