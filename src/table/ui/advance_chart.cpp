@@ -162,6 +162,9 @@ void AdvanceChart::refresh() {
     m_seriesDirty.fill(true);
     m_labelDirty = true;
     flush();
+    // After points jump (a paste, Modify, a new table) the changed regions alone leave
+    // slivers of the old antialiased markers behind; the whole chart is drawn again.
+    viewport()->update();
 }
 
 void AdvanceChart::beginBatch() {
