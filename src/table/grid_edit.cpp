@@ -14,7 +14,8 @@ namespace {
 constexpr char kCellSeparator = '\t';
 constexpr char kRowSeparator = '\r';
 
-// The part of `r` that lies on the grid; row2 < row1 when none does.
+// The part of the rectangle (row1, col1)-(row2, col2) on the grid; empty (row2 < row1)
+// when none of it is.
 CellRange onGrid(long row1, long col1, long row2, long col2) {
     const auto clampTo = [](long v, long hi) { return static_cast<int>(std::clamp(v, 0L, hi)); };
     CellRange out{clampTo(row1, kGridRows), clampTo(col1, kGridCols), clampTo(row2, kGridRows - 1L),
