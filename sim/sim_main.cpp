@@ -49,14 +49,16 @@ struct Options {
     Faults faults;
 };
 
+const char* const kUsage =
+    "usage: vanta-module-sim [--id TEXT] [--image HEX78 | --image-file FILE]\n"
+    "         [--link PATH] [--log FILE|-] [--no-pace] [--baud N]\n"
+    "         [--fault FAULT]...\n"
+    "faults: no-reply no-echo garbage no-terminator bad-address-ack\n"
+    "        no-ack=N bad-ack=N bad-read=N (image byte N) stop-after=N delay=MS\n";
+
 int usage(const char* why) {
     if (why) std::fprintf(stderr, "vanta-module-sim: %s\n", why);
-    std::fprintf(stderr,
-                 "usage: vanta-module-sim [--id TEXT] [--image HEX78 | --image-file FILE]\n"
-                 "         [--link PATH] [--log FILE|-] [--no-pace] [--baud N]\n"
-                 "         [--fault FAULT]...\n"
-                 "faults: no-reply no-echo garbage no-terminator bad-address-ack\n"
-                 "        no-ack=N bad-ack=N bad-read=N (image byte N) stop-after=N delay=MS\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -227,6 +229,16 @@ private:
 int main(int argc, char** argv) {
     Options options;
     const char* why = nullptr;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("vanta-module-sim: a module emulator on a pseudo-terminal; it prints the\n"
+                    "terminal's path and answers the module's commands until killed.\n%s",
+                    kUsage);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("vanta-module-sim %s\n", KV_VERSION);
+        return 0;
+    }
     if (!parseArgs(argc, argv, options, why)) return usage(why);
 #if defined(__linux__)
     // Pacing wants wake-ups to the microsecond, and an orphaned module helps nobody.

@@ -8,23 +8,25 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
 namespace {
 
-// Start-up measurement for the bench: prints when the main window is shown, with the
-// peak memory, and quits.
-void reportStartupAndQuit() {
+// Start-up measurement for the bench and the install test: prints when the main window
+// is shown, with the peak memory, the caption and where the companion files were read,
+// and quits.
+void reportStartupAndQuit(const QString& caption, const QString& folder) {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     std::string peak = "?";
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
         if (line.rfind("VmHWM:", 0) == 0) peak = line.substr(6);
     std::printf(
-        "shown_epoch_ns=%lld peak=%s\n",
+        "shown_epoch_ns=%lld peak=%s\ncaption=%s\ncompanions=%s\n",
         static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
-        peak.c_str());
+        peak.c_str(), caption.toUtf8().constData(), folder.toUtf8().constData());
     std::fflush(stdout);
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
@@ -33,17 +35,31 @@ void reportStartupAndQuit() {
 
 // Main: the splash first, modally, then the main window until it is unloaded.
 int main(int argc, char** argv) {
+    // Answered before any window system is reached, so that they work on a bare terminal.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("usage: kestrel-vanta [--help] [--version] [Qt options]\n"
+                        "Kestrel Vanta, the tuner of the Vanta Ignition Module: build, edit,\n"
+                        "print, download and upload its ignition advance table.\n"
+                        "Qt's own options (-platform, -style, ...) are accepted too.\n");
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("kestrel-vanta %s\n", KV_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
-    const QString folder = QCoreApplication::applicationDirPath();
+    const QString folder = kv::installedCompanionFolder();
     kv::Branding branding;
     {
         kv::QtDialogs dialogs(nullptr);
         kv::SplashWindow splash(folder, dialogs, branding);
         splash.exec();
     }
-    kv::MainWindow window(branding);
+    kv::MainWindow window(branding, nullptr, folder);
     window.show();
     if (qEnvironmentVariableIsSet("KV_STARTUP_PROBE"))
-        QTimer::singleShot(0, &window, reportStartupAndQuit);
+        QTimer::singleShot(0, &window, [&] { reportStartupAndQuit(window.windowTitle(), folder); });
     return app.exec();
 }

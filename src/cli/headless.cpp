@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/headless.h"
 
+#include "base/companion_folder.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -40,8 +42,8 @@ bool HeadlessShell::loadChartTemplate() {
 std::string executableFolder() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return std::filesystem::current_path().string();
-    return exe.parent_path().string();
+    if (ec) return companionFolder(std::filesystem::current_path().string());
+    return companionFolder(exe.parent_path().string());
 }
 
 } // namespace kv::cli

@@ -57,7 +57,8 @@ private:
     std::string m_caption = m_state.BaseCaption;
 };
 
-// The folder of the running executable, where the companion files ship.
+// The folder the companion files are read from: the running executable's own, or the
+// installed share folder beside it (see companionFolder).
 [[nodiscard]] std::string executableFolder();
 
 } // namespace kv::cli

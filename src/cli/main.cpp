@@ -45,7 +45,17 @@ int main(int argc, char** argv) {
     if (argc < 2) return usage();
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
-        usage();
+        std::cout << "kestrel-vanta-cli: read, write and convert Kestrel Vanta tables, and\n"
+                     "download them from or upload them to the module, without windows.\n"
+                     "usage: kestrel-vanta-cli <command> [options]\n";
+        for (const auto& [n, sub] : subcommands())
+            std::cout << "  " << sub.usage << "\n";
+        std::cout << "Exit status: 0 success, 1 failure, 2 bad usage. "
+                     "See kestrel-vanta-cli(1).\n";
+        return 0;
+    }
+    if (name == "--version") {
+        std::cout << "kestrel-vanta-cli " << KV_VERSION << "\n";
         return 0;
     }
     const auto it = subcommands().find(name);

@@ -8,6 +8,8 @@
 #include "sim_process.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -91,6 +93,35 @@ TEST_F(PortSetup, FrameShowsTheDeviceIncludingAnOverride) {
     c->settings().setDeviceOverride(3, "/dev/ttyUSB0");
     Q_EMIT combo()->activated(2);
     EXPECT_EQ(frame.device(), "/dev/ttyUSB0");
+}
+
+// A USB adapter whose latency timer holds replies back is named on the device line;
+// one at 1 ms, or a device with no such timer, is not.
+TEST_F(PortSetup, FrameWarnsOfASlowUsbLatencyTimer) {
+    QDir(dir.path()).mkpath(QStringLiteral("bus/usb-serial/devices/ttyUSB7"));
+    QDir(dir.path()).mkpath(QStringLiteral("bus/usb-serial/devices/ttyUSB8"));
+    const auto timer = [&](const char* tty, const char* text) {
+        QFile f(dir.filePath(
+            QStringLiteral("bus/usb-serial/devices/%1/latency_timer").arg(QLatin1String(tty))));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    timer("ttyUSB7", "16\n");
+    timer("ttyUSB8", "1\n");
+    frame.setSysRoot(dir.path().toStdString());
+    auto* note = frame.findChild<QLabel*>("lblLatency");
+    const struct {
+        const char* device;
+        bool warned;
+    } cases[] = {{"/dev/ttyUSB7", true}, {"/dev/ttyUSB8", false}, {"/dev/ttyS0", false}};
+    for (const auto& c : cases) {
+        frame.setDevice(QString::fromLatin1(c.device));
+        EXPECT_EQ(frame.device(), QLatin1String(c.device));
+        EXPECT_EQ(!note->isHidden(), c.warned) << c.device;
+        if (c.warned) {
+            EXPECT_TRUE(note->text().contains(QLatin1String("16 ms"))) << c.device;
+        }
+    }
 }
 
 TEST_F(PortSetup, ChangingPortOrSettingsClosesAnOpenPort) {

@@ -47,6 +47,9 @@ TEST(SerialChannel, PortHeldByAnotherIsInUse) {
     SerialChannel first([&](int) { return sim.device(); });
     SerialChannel second([&](int) { return sim.device(); });
     first.open();
+    // Low latency is asked for at every opening; a pseudo-terminal refuses, and the port
+    // is open all the same.
+    EXPECT_EQ(first.lowLatency(), SerialChannel::LowLatency::Refused);
     EXPECT_NE(openError(second).find("in use"), std::string::npos);
     first.close();
     second.open(); // free again once closed

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/main_window.h"
+#include "base/companion_folder.h"
 
 #include "app/ui/help_viewer.h"
 #include "app/ui/qt_dialogs.h"
@@ -30,10 +31,15 @@
 
 namespace kv {
 
+QString installedCompanionFolder() {
+    const std::string exe = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    return QFile::decodeName(companionFolder(exe).c_str());
+}
+
 MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolder,
                        std::unique_ptr<PortSettings> portSettings, QWidget* parent)
     : QMainWindow(parent), m_branding(std::move(branding)),
-      m_folder(programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+      m_folder(programFolder.isEmpty() ? installedCompanionFolder()
                                        : std::move(programFolder)) {
     setObjectName(QStringLiteral("frmKestrel_Main"));
     setWindowTitle(QStringLiteral("Kestrel Vanta Version 8.1"));

@@ -22,6 +22,9 @@ class LinkController;
 class PortSelectFrame;
 class ProgressFrame;
 
+// The folder of the companion files for the running program (see companionFolder).
+[[nodiscard]] QString installedCompanionFolder();
+
 // The program's one long-lived window: menus, the chart over the grid, the port and
 // progress frames. It is a switchboard: each command lives with its subsystem and
 // runs against the Shell this window provides.

@@ -2,6 +2,7 @@
 #include "link/ui/port_select_frame.h"
 
 #include "link/port_map.h"
+#include "link/usb_latency.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,7 +14,7 @@ namespace kv {
 
 PortSelectFrame::PortSelectFrame(QWidget* parent)
     : QGroupBox(QStringLiteral("Data Port Setup"), parent), m_combo(new QComboBox(this)),
-      m_device(new QLabel(this)) {
+      m_device(new QLabel(this)), m_latency(new QLabel(this)) {
     setObjectName(QStringLiteral("fraPortSelect"));
     auto* label = new QLabel(QStringLiteral("Port"), this);
     label->setObjectName(QStringLiteral("lblPort"));
@@ -23,6 +24,9 @@ PortSelectFrame::PortSelectFrame(QWidget* parent)
         m_combo->addItem(QString::fromStdString(portName(n)));
     m_combo->setMaxVisibleItems(16);
     m_device->setObjectName(QStringLiteral("lblDevice"));
+    m_latency->setObjectName(QStringLiteral("lblLatency"));
+    m_latency->setWordWrap(true);
+    m_latency->hide();
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("cmdPortSelectOK"));
 
@@ -31,6 +35,7 @@ PortSelectFrame::PortSelectFrame(QWidget* parent)
     layout->addWidget(m_combo, 0, 1);
     layout->addWidget(ok, 0, 2);
     layout->addWidget(m_device, 1, 0, 1, 3);
+    layout->addWidget(m_latency, 2, 0, 1, 3);
 
     connect(m_combo, &QComboBox::activated, this,
             [this](int index) { Q_EMIT portChosen(index + 1); });
@@ -49,6 +54,9 @@ int PortSelectFrame::selectedPort() const {
 
 void PortSelectFrame::setDevice(const QString& device) {
     m_device->setText(QStringLiteral("Device: ") + device);
+    const std::string note = latencyNote(device.toStdString(), m_sysRoot);
+    m_latency->setText(QString::fromStdString(note));
+    m_latency->setVisible(!note.empty());
 }
 
 QString PortSelectFrame::device() const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <string>
 
 class QComboBox;
 class QLabel;
@@ -21,6 +22,9 @@ public:
     [[nodiscard]] int selectedPort() const;
     void setDevice(const QString& device);
     [[nodiscard]] QString device() const;
+    // Where the system's device attributes are read (the USB latency timer); tests point
+    // it at a folder of their own.
+    void setSysRoot(std::string root) { m_sysRoot = std::move(root); }
 
 Q_SIGNALS:
     // The user picked an entry in the list (also when it is the one already shown).
@@ -29,6 +33,8 @@ Q_SIGNALS:
 private:
     QComboBox* m_combo;
     QLabel* m_device;
+    QLabel* m_latency;
+    std::string m_sysRoot = "/sys";
 };
 
 } // namespace kv

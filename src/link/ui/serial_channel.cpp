@@ -18,6 +18,22 @@
 namespace kv {
 namespace {
 
+// A USB adapter may hold received bytes for its latency timer (16 ms by default) before
+// passing them on. Every exchange waits for a reply, so ask the driver to pass them at
+// once. Ports that have no such setting (a pseudo-terminal, say) refuse; that is fine.
+SerialChannel::LowLatency requestLowLatency([[maybe_unused]] int fd) {
+#if defined(Q_OS_LINUX)
+    serial_struct ss{};
+    if (::ioctl(fd, TIOCGSERIAL, &ss) != 0) return SerialChannel::LowLatency::Refused;
+    if (ss.flags & ASYNC_LOW_LATENCY) return SerialChannel::LowLatency::On;
+    ss.flags |= ASYNC_LOW_LATENCY;
+    if (::ioctl(fd, TIOCSSERIAL, &ss) != 0) return SerialChannel::LowLatency::Refused;
+    return SerialChannel::LowLatency::On;
+#else
+    return SerialChannel::LowLatency::Refused;
+#endif
+}
+
 constexpr qint32 kBaudRate = 56000;
 
 #if defined(Q_OS_LINUX)
@@ -127,6 +143,7 @@ void SerialChannel::openDevice(const std::string& dev) {
     m_port.setDataTerminalReady(true);
     m_port.setRequestToSend(false);
     m_port.clearError();
+    m_lowLatency = requestLowLatency(static_cast<int>(m_port.handle()));
 }
 
 void SerialChannel::close() {

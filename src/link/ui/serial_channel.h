@@ -73,6 +73,11 @@ public:
     };
 
     [[nodiscard]] int port() const { return m_number; }
+
+    // Whether the driver agreed, at the last opening of the device, to pass received
+    // bytes on at once (see requestLowLatency in the source).
+    enum class LowLatency { NotAsked, On, Refused };
+    [[nodiscard]] LowLatency lowLatency() const { return m_lowLatency; }
     // The device the current port number resolves to.
     [[nodiscard]] std::string device() const { return m_resolver(m_number); }
 
@@ -94,6 +99,7 @@ private:
     QSerialPort m_port;
     // The port as the exchanges see it; m_port may stay open under a Hold after close().
     bool m_open = false;
+    LowLatency m_lowLatency = LowLatency::NotAsked;
     int m_holds = 0;
     std::string m_heldDevice;
     Resolver m_resolver;
