@@ -27,6 +27,7 @@ const std::map<std::string, Subcommand>& subcommands() {
         {"id", {kv::cli::runId, "id --port PORT [--json]"}},
         {"decode", {kv::cli::runDecode, "decode HEX [--json]"}},
         {"image", {kv::cli::runImage, "image FILE [--module 36=B,37=B]"}},
+        {"print", {kv::cli::runPrint, "print FILE -o REPORT.pdf [--comment TEXT]"}},
     };
     return table;
 }

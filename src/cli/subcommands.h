@@ -21,6 +21,7 @@ int runNew(const std::vector<std::string>& args);    // new.cpp
 int runId(const std::vector<std::string>& args);     // id.cpp
 int runDecode(const std::vector<std::string>& args); // decode.cpp
 int runImage(const std::vector<std::string>& args);  // image.cpp
+int runPrint(const std::vector<std::string>& args);  // print.cpp
 
 // A --port argument as a device: ComN through the stored port map, a path as it is.
 int runDownload(const std::vector<std::string>& args);                  // transfer.cpp

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/main_window.h"
 
-#include "files/close_table.h"
-#include "base/step_runner.h"
 #include "app/ui/help_viewer.h"
 #include "app/ui/qt_dialogs.h"
-#include "table/window_layout.h"
+#include "base/step_runner.h"
+#include "files/close_table.h"
 #include "files/open_table.h"
 #include "files/save_table.h"
 #include "files/ui/new_table_dialog.h"
@@ -14,11 +13,13 @@
 #include "link/ui/port_select_frame.h"
 #include "link/ui/port_settings.h"
 #include "link/ui/progress_frame.h"
+#include "print/ui/report_printer.h"
 #include "table/cell_edit.h"
 #include "table/numbers.h"
 #include "table/ui/advance_chart.h"
 #include "table/ui/grid_view.h"
 #include "table/ui/table_model.h"
+#include "table/window_layout.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -126,6 +127,7 @@ void MainWindow::buildMenus() {
     connect(download, &QAction::triggered, this, &MainWindow::mnuDownload_Click);
     connect(upload, &QAction::triggered, this, &MainWindow::mnuUpload_Click);
     connect(portSetup, &QAction::triggered, this, &MainWindow::mnuPortSetup_Click);
+    wireParamsAndPrint();
 }
 
 QAction* MainWindow::action(const char* name) const {

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/branding.h"
-#include "table/shell.h"
+#include "files/branding.h"
 #include "link/ui/port_settings.h"
 #include "table/program_state.h"
+#include "table/shell.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -21,6 +21,7 @@ class HelpViewer;
 class LinkController;
 class PortSelectFrame;
 class ProgressFrame;
+class PrinterSeam;
 
 // The program's one long-lived window: menus, the chart over the grid, the port and
 // progress frames. It is a switchboard: each command lives with its subsystem and
@@ -70,6 +71,11 @@ public:
     void mnuPortSetup_Click();
     void mnuDownload_Click();
     void mnuUpload_Click();
+    void mnuEditModParams_Click();
+    void mnuPrintTable_Click();
+    void mnuPrintSetup_Click();
+    // The printers Print Table and Print Set-up use (the system's unless set).
+    void setPrinters(std::unique_ptr<PrinterSeam> printers);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -83,6 +89,7 @@ private:
     void Form_Load();
     void escapePressed();
     void wireTableViews();
+    void wireParamsAndPrint(); // main_window_print.cpp
     // Port handling of the resize: close an open port, and unless minimised apply the
     // line settings again. Put off while a transfer runs.
     void resetPort(bool minimised);
@@ -103,6 +110,7 @@ private:
     PortSelectFrame* m_portFrame = nullptr;
     ProgressFrame* m_progressFrame = nullptr;
     std::unique_ptr<LinkController> m_link;
+    std::unique_ptr<PrinterSeam> m_printers;
     bool m_tableShown = false;
     bool m_transfer = false;
     bool m_portResetPending = false;
