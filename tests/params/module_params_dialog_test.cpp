@@ -54,31 +54,42 @@ TEST(ModuleParamsDialog, OpeningSteps) {
     };
     const auto params = [](int rear, int retard, int crank, int rpm, bool fixed, bool eeprom,
                            bool retardOn, bool kick) {
-        return ModuleParameters{std::int16_t(rear), std::int16_t(retard), std::int16_t(crank),
-                                std::int16_t(rpm), fixed, eeprom, retardOn, kick};
+        return ModuleParameters{std::int16_t(rear),
+                                std::int16_t(retard),
+                                std::int16_t(crank),
+                                std::int16_t(rpm),
+                                fixed,
+                                eeprom,
+                                retardOn,
+                                kick};
     };
     const Case cases[] = {
-        {"fixed limit 5700", "RACE", [](ModuleParameters& p) { p = {0, 0, 2, 5700, true}; },
+        {"fixed limit 5700", "RACE",
+         [](ModuleParameters& p) {
+             p = {0, 0, 2, 5700, true};
+         },
          params(0, 0, 2, 5700, true, true, false, false), 72, 10, 5, 1, true, false, true, true,
          false},
         {"5650 sits at 72.5 and goes to the even position", "RACE",
-         [](ModuleParameters& p) { p = {0, 0, 2, 5650, true}; },
+         [](ModuleParameters& p) {
+             p = {0, 0, 2, 5650, true};
+         },
          params(0, 0, 2, 5650, true, true, false, false), 72, 10, 5, 1, true, false, true, true,
          false},
         {"clear boxes reset the limit and the retard", "RACE",
          [](ModuleParameters& p) { p = {-3, 7, 1, 6100, false, false, false, true}; },
-         params(-3, 0, 1, 3000, false, false, false, true), 99, 10, 8, 2, false, false, true,
-         false, true},
+         params(-3, 0, 1, 3000, false, false, false, true), 99, 10, 8, 2, false, false, true, false,
+         true},
         {"retard enabled", "RACE",
          [](ModuleParameters& p) { p = {4, 7, 3, 3000, false, true, true, false}; },
          params(4, 7, 3, 3000, false, true, true, false), 99, 3, 1, 0, false, true, true, true,
          false},
         {"EX has no rear offset", "EX", [](ModuleParameters& p) { p.RearOffset = -3; },
-         params(0, 0, 2, 3000, false, true, false, false), 99, 10, 5, 1, false, false, false,
-         true, false},
+         params(0, 0, 2, 3000, false, true, false, false), 99, 10, 5, 1, false, false, false, true,
+         false},
         {"TEX neither", "TEX", [](ModuleParameters& p) { p.RearOffset = 2; },
-         params(0, 0, 2, 3000, false, true, false, false), 99, 10, 5, 1, false, false, false,
-         true, false},
+         params(0, 0, 2, 3000, false, true, false, false), 99, 10, 5, 1, false, false, false, true,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

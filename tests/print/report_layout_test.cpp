@@ -115,8 +115,8 @@ TEST(ReportLayout, EdgeCases) {
              in.params.RetardEnableFlag = in.params.FixedLimFlag = true;
              in.params.SelEEPROMTblFlag = false;
          },
-         {"         Cranking Revs:                 3",
-          "         Rear Cylinder Offset (Deg):   5.0", "         Retard (Deg):                 10.0",
+         {"         Cranking Revs:                 3", "         Rear Cylinder Offset (Deg):   5.0",
+          "         Retard (Deg):                 10.0",
           "         Fixed RPM Limit:              9900",
           "         Retard Feature Enabled:       True",
           "         Fixed RPM Limit Enabled:      True",

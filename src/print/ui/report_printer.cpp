@@ -190,6 +190,9 @@ void PrintTable(Shell& shell, PrinterSeam& printers, AdvanceChart& chart,
     // would leave only the second.
     if (printer->outputFormat() == QPrinter::PdfFormat) {
         steps.run([&] {
+            if (printer->outputFileName().isEmpty())
+                throw printerError("Print to File has no file name. Choose one under Print "
+                                   "Setup.");
             writeReportPdf(QFile::encodeName(printer->outputFileName()).toStdString(), font, in,
                            chart);
         });
