@@ -106,22 +106,6 @@ TEST(ReportLayout, EdgeCases) {
          [](ReportInput& in) { in.FirmwareID.clear(); },
          {"         Firmware ID:"},
          {}},
-        {"signs and flags",
-         [](ReportInput& in) {
-             in.params.RearOffset = 5;
-             in.params.RetardVal = 10;
-             in.params.CrankRevs = 3;
-             in.params.RPMLimit = 9900;
-             in.params.RetardEnableFlag = in.params.FixedLimFlag = true;
-             in.params.SelEEPROMTblFlag = false;
-         },
-         {"         Cranking Revs:                 3", "         Rear Cylinder Offset (Deg):   5.0",
-          "         Retard (Deg):                 10.0",
-          "         Fixed RPM Limit:              9900",
-          "         Retard Feature Enabled:       True",
-          "         Fixed RPM Limit Enabled:      True",
-          "         Select EEPROM Advance Table:  False"},
-         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
