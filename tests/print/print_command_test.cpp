@@ -7,6 +7,8 @@
 #include "table/ui/advance_chart.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -117,14 +119,16 @@ TEST(PrintSetup, TheChosenPrinterIsKeptAndCancelChangesNothing) {
     QPrinter* after = printers.printer();
     EXPECT_EQ(after ? after->printerName() : QString(), beforeName);
 
-    // OK keeps what the dialog chose for the next print, even with no printer installed
-    // (printing to a PDF file).
-    QPrinter::OutputFormat chosen{};
+    // OK keeps the choice for the next print: here, printing to a PDF file.
+    TempDir dir;
+    const QString file = QString::fromStdString(dir.file("chosen.pdf"));
     answer([&](QPrintDialog& d) {
+        auto* list = d.findChild<QComboBox*>(QStringLiteral("printers"));
+        list->setCurrentIndex(list->count() - 1); // "Print to File (PDF)" comes last
+        d.findChild<QLineEdit*>(QStringLiteral("filename"))->setText(file);
         d.accept();
-        chosen = d.printer()->outputFormat();
     });
     printers.setup(nullptr);
     ASSERT_NE(printers.printer(), nullptr);
-    EXPECT_EQ(printers.printer()->outputFormat(), chosen);
+    EXPECT_EQ(printers.printer()->outputFileName(), file);
 }

@@ -5,6 +5,7 @@
 #include "table/ui/advance_chart.h"
 
 #include <QDateTime>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -14,6 +15,7 @@
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QSaveFile>
 #include <functional>
 
@@ -82,10 +84,16 @@ QPrinter* SystemPrinters::printer() {
 void SystemPrinters::setup(QWidget* parent) {
     // The dialog works on a copy: only OK hands its choice on.
     QPrinter trial(QPrinter::HighResolution);
-    if (m_chosen) copyChoice(m_printer, trial);
+    if (m_chosen)
+        copyChoice(m_printer, trial);
+    else
+        trial.setOutputFormat(QPrinter::NativeFormat); // offers the printers and a PDF file
     QPrintDialog dialog(&trial, parent);
     dialog.setWindowTitle(QStringLiteral("Printer Setup"));
-    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // It sets up the printer; it prints nothing.
+    if (auto* box = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
     if (dialog.exec() != QDialog::Accepted) return;
     copyChoice(trial, m_printer);
     m_chosen = true;
