@@ -6,8 +6,8 @@
 // reply wait, the one wait that must not yield. Every prompt is answered OK at once, so
 // the "Firmware ID: ..." message costs the command no time. Speed is reported, never
 // asserted.
-#include "app/branding.h"
 #include "app/ui/main_window.h"
+#include "files/branding.h"
 #include "link/ui/link_controller.h"
 #include "link/ui/port_settings.h"
 #include "link/ui/serial_channel.h"

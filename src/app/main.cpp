@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/branding.h"
 #include "app/ui/main_window.h"
 #include "app/ui/qt_dialogs.h"
 #include "app/ui/splash_window.h"
+#include "files/branding.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -22,6 +22,7 @@ int runId(const std::vector<std::string>& args);     // id.cpp
 int runDecode(const std::vector<std::string>& args); // decode.cpp
 int runImage(const std::vector<std::string>& args);  // image.cpp
 int runModify(const std::vector<std::string>& args); // modify.cpp
+int runPrint(const std::vector<std::string>& args);  // print.cpp
 
 // A --port argument as a device: ComN through the stored port map, a path as it is.
 int runDownload(const std::vector<std::string>& args);                  // transfer.cpp

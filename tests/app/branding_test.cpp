@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/branding.h"
 #include "base/errors.h"
+#include "files/branding.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

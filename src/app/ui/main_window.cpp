@@ -14,6 +14,7 @@
 #include "link/ui/port_select_frame.h"
 #include "link/ui/port_settings.h"
 #include "link/ui/progress_frame.h"
+#include "print/ui/report_printer.h"
 #include "table/cell_edit.h"
 #include "table/numbers.h"
 #include "table/ui/advance_chart.h"
@@ -133,6 +134,7 @@ void MainWindow::buildMenus() {
     connect(download, &QAction::triggered, this, &MainWindow::mnuDownload_Click);
     connect(upload, &QAction::triggered, this, &MainWindow::mnuUpload_Click);
     connect(portSetup, &QAction::triggered, this, &MainWindow::mnuPortSetup_Click);
+    wireParamsAndPrint();
 }
 
 QAction* MainWindow::action(const char* name) const {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/branding.h"
+#include "files/branding.h"
 #include "link/ui/port_settings.h"
 #include "table/program_state.h"
 #include "table/shell.h"
@@ -21,6 +21,7 @@ class HelpViewer;
 class LinkController;
 class PortSelectFrame;
 class ProgressFrame;
+class PrinterSeam;
 
 // The folder of the companion files for the running program (see companionFolder).
 [[nodiscard]] QString installedCompanionFolder();
@@ -73,6 +74,11 @@ public:
     void mnuPortSetup_Click();
     void mnuDownload_Click();
     void mnuUpload_Click();
+    void mnuEditModParams_Click();
+    void mnuPrintTable_Click();
+    void mnuPrintSetup_Click();
+    // The printers Print Table and Print Set-up use (the system's unless set).
+    void setPrinters(std::unique_ptr<PrinterSeam> printers);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -88,6 +94,7 @@ private:
     void wireTableViews();
     // The grid's pop-up menu, copy and paste keys and Modify (main_window_edit.cpp).
     void wireGridEditing();
+    void wireParamsAndPrint(); // main_window_print.cpp
     // Port handling of the resize: close an open port, and unless minimised apply the
     // line settings again. Put off while a transfer runs.
     void resetPort(bool minimised);
@@ -108,6 +115,7 @@ private:
     PortSelectFrame* m_portFrame = nullptr;
     ProgressFrame* m_progressFrame = nullptr;
     std::unique_ptr<LinkController> m_link;
+    std::unique_ptr<PrinterSeam> m_printers;
     bool m_tableShown = false;
     bool m_transfer = false;
     bool m_portResetPending = false;

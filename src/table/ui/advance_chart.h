@@ -82,6 +82,10 @@ public:
 
     [[nodiscard]] const DragState& dragState() const { return m_drag; }
 
+    // Draws the chart into `target` (device pixels) of a painter's device, a printer's
+    // page say, laid out for that rectangle; the window's own chart is left as it was.
+    void drawInto(QPainter& painter, const QRect& target);
+
 Q_SIGNALS:
     // A press picked the point of grid cell (row, col): make it the grid's current cell.
     void currentCellRequested(int row, int col);

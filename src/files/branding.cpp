@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/branding.h"
+#include "files/branding.h"
 
 #include "base/errors.h"
 #include "table/numbers.h"
