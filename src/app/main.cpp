@@ -1,8 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/branding.h"
-#include "app/ui/main_window.h"
-#include "app/ui/qt_dialogs.h"
-#include "app/ui/splash_window.h"
+#include "app/ui/start_up.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -34,16 +31,8 @@ void reportStartupAndQuit() {
 // Main: the splash first, modally, then the main window until it is unloaded.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const QString folder = QCoreApplication::applicationDirPath();
-    kv::Branding branding;
-    {
-        kv::QtDialogs dialogs(nullptr);
-        kv::SplashWindow splash(folder, dialogs, branding);
-        splash.exec();
-    }
-    kv::MainWindow window(branding);
-    window.show();
+    const auto window = kv::startUp(QCoreApplication::applicationDirPath());
     if (qEnvironmentVariableIsSet("KV_STARTUP_PROBE"))
-        QTimer::singleShot(0, &window, reportStartupAndQuit);
+        QTimer::singleShot(0, window.get(), reportStartupAndQuit);
     return app.exec();
 }

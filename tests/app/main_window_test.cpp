@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -166,17 +167,31 @@ TEST(MainWindow, ResizeLaysOutChartAndGridInTwips) {
     EXPECT_EQ(win.w->grid()->height(), 0);
 }
 
-TEST(MainWindow, AnInvalidStoredPortGoesToTheErrorPromptAtStartUp) {
-    TempDir dir;
-    dir.copyAllData();
-    kv::test::writeAll(dir.file("kv.ini"), "[Properties]\nCommPort=300\n");
-    ScriptedDialogs dialogs;
-    dialogs.expectError("The stored serial port 300 is outside Com1 to Com255.", Button::Ignore);
-    MainWindow w(defaultBranding(), &dialogs, QString::fromStdString(dir.path().string()),
-                 std::make_unique<PortSettings>(QString::fromStdString(dir.file("kv.ini"))));
-    EXPECT_TRUE(dialogs.done());
-    EXPECT_EQ(w.windowTitle(), "Orvane Kestrel Vanta Version 8.1"); // the load went on
-    EXPECT_EQ(w.state().CommPort, 1);
+TEST(MainWindow, ABadStoredPortLeavesTheEmptyStartWindowWhateverTheAnswer) {
+    for (const Button answer : {Button::Abort, Button::Ignore}) {
+        TempDir dir;
+        dir.copyAllData();
+        kv::test::writeAll(dir.file("kv.ini"), "[Properties]\nCommPort=abc\n");
+        ScriptedDialogs dialogs;
+        dialogs.expectError("The stored serial port \"abc\" is not a whole number.\n"
+                            "Settings file: " +
+                                dir.file("kv.ini"),
+                            answer);
+        MainWindow w(defaultBranding(), &dialogs, QString::fromStdString(dir.path().string()),
+                     std::make_unique<PortSettings>(QString::fromStdString(dir.file("kv.ini"))));
+        EXPECT_TRUE(dialogs.done());
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        EXPECT_FALSE(w.chart()->isVisible());
+        EXPECT_FALSE(w.grid()->isVisible());
+        EXPECT_FALSE(w.tableShown());
+        EXPECT_EQ(w.windowTitle(), "Orvane Kestrel Vanta Version 8.1");
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        EXPECT_EQ(w.pos(), QPoint(screen.x() + (screen.width() - w.width()) / 2,
+                                  screen.y() + (screen.height() - w.height()) / 2));
+        EXPECT_EQ(w.grid()->model()->index(0, 16).data().toString(), "7500");
+        EXPECT_EQ(w.state().CommPort, 1);
+    }
 }
 
 TEST(MainWindow, TypedCellsAreCheckedAndOnlyRaceTablesTakeTyping) {

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/main_window.h"
 
-#include "files/close_table.h"
-#include "base/step_runner.h"
 #include "app/ui/help_viewer.h"
 #include "app/ui/qt_dialogs.h"
-#include "table/window_layout.h"
+#include "base/step_runner.h"
+#include "files/close_table.h"
 #include "files/open_table.h"
 #include "files/save_table.h"
 #include "files/ui/new_table_dialog.h"
@@ -19,6 +18,7 @@
 #include "table/ui/advance_chart.h"
 #include "table/ui/grid_view.h"
 #include "table/ui/table_model.h"
+#include "table/window_layout.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -133,26 +133,31 @@ QAction* MainWindow::action(const char* name) const {
 }
 
 void MainWindow::Form_Load() {
+    // No table is on screen from the first moment, whatever a prompt below is answered.
+    setTableShown(false);
     StepRunner steps(*m_dialogs);
-    if (!steps.run([&] {
-            QCoreApplication::setApplicationName(QStringLiteral("Kestrel_Vanta_Main"));
-            QDir::setCurrent(m_folder);
-            m_state.AbortRequested = false;
-        }))
-        return;
-    if (!steps.run([&] {
-            m_link->attachPortFrame(*m_portFrame);
-            m_link->loadStoredPort();
-        }))
-        return;
-    if (!steps.run([&] { m_link->applySettings(); })) return;
-    if (!steps.run([&] {
-            if (!loadChartTemplate())
-                m_dialogs->message("Chart template file Vanta_Chart.oc2 not found.", "Form Load",
-                                   Buttons::OK, Icon::Exclamation);
-            hideValueLabel();
-        }))
-        return;
+    (void)(steps.run([&] {
+        QCoreApplication::setApplicationName(QStringLiteral("Kestrel_Vanta_Main"));
+        QDir::setCurrent(m_folder);
+        m_state.AbortRequested = false;
+    }) && steps.run([&] {
+        m_link->attachPortFrame(*m_portFrame);
+        m_link->loadStoredPort();
+    }) && steps.run([&] { m_link->applySettings(); }) &&
+           steps.run([&] {
+               if (!loadChartTemplate())
+                   m_dialogs->message("Chart template file Vanta_Chart.oc2 not found.", "Form Load",
+                                      Buttons::OK, Icon::Exclamation);
+               hideValueLabel();
+           }));
+    // An Abort above gives up what is left of the port and the chart template; the window
+    // still becomes the empty start window below: table store, caption, start values,
+    // centred on the screen.
+    finishLoad();
+}
+
+void MainWindow::finishLoad() {
+    StepRunner steps(*m_dialogs);
     if (!steps.run([&] {
             m_state.AdvanceTable.fill(0);
             m_state.ExMaxTable.fill(0);
@@ -178,7 +183,6 @@ void MainWindow::Form_Load() {
                  avail.y() + (avail.height() - height()) / 2);
         }
     });
-    setTableShown(false);
 }
 
 std::string MainWindow::companionPath(const std::string& name) const {

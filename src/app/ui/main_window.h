@@ -2,9 +2,9 @@
 #pragma once
 
 #include "app/branding.h"
-#include "table/shell.h"
 #include "link/ui/port_settings.h"
 #include "table/program_state.h"
+#include "table/shell.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -81,6 +81,7 @@ private:
     void buildMenus();
     QAction* addItem(QMenu* menu, const char* caption, const char* name);
     void Form_Load();
+    void finishLoad();
     void escapePressed();
     void wireTableViews();
     // Port handling of the resize: close an open port, and unless minimised apply the

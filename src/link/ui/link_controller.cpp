@@ -28,7 +28,14 @@ void LinkController::attachPortFrame(PortSelectFrame& frame) {
 }
 
 void LinkController::loadStoredPort() {
-    const int number = m_settings->storedPort();
+    int number = 1;
+    try {
+        number = m_settings->storedPort();
+    } catch (const KvError& e) {
+        // The prompt says where the value was read, so that it can be put right.
+        throw KvError(e.code(), e.source(),
+                      e.description() + "\nSettings file: " + m_settings->location().toStdString());
+    }
     if (m_frame) m_frame->selectPort(number);
     choosePort(number);
 }
