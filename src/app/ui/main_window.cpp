@@ -27,6 +27,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <cmath>
 
 namespace kv {
 
@@ -167,6 +168,7 @@ void MainWindow::finishLoad() {
         }))
         return;
     if (!steps.run([&] {
+            applyMinimumSize();
             m_state.BaseCaption = windowTitle().toStdString();
             setCaption(m_branding.shortName() + " " + m_state.BaseCaption);
         }))
@@ -253,6 +255,26 @@ double MainWindow::twipsPerPixelX() const {
 }
 double MainWindow::twipsPerPixelY() const {
     return twipsPerPixel(logicalDpiY());
+}
+
+void MainWindow::applyMinimumSize() {
+    const double tx = twipsPerPixelX(), ty = twipsPerPixelY();
+    const QSize cell = m_grid->minimumCellSize();
+    const QSize chart = m_chart->minimumUncutSize();
+    const int frame = 2 * m_grid->frameWidth();
+    // The layout backwards: 17 columns of (inner width / 17 - 1) twips in a grid 150
+    // twips narrower than the window; 3 rows of (inner height / 3 - 10) twips in a grid
+    // of 0.3 H - 725 twips; the chart 0.7 H. The slack covers the whole-number steps.
+    const double gridInnerW = 17 * (cell.width() * tx + 1) + 17;
+    const double gridInnerH = 3 * (cell.height() * ty + 10) + 3;
+    const double wForGrid = (gridInnerW + 150) / tx + frame + 2;
+    const double hForGrid = ((gridInnerH + frame * ty + 725) / 0.3) / ty + 2;
+    const double hForChart = chart.height() / 0.7 + 2;
+    // The layout works on the outer size; the minimum is of the inner one.
+    const QSize decoration = frameGeometry().size() - size();
+    setMinimumSize(
+        static_cast<int>(std::ceil(std::max<double>(wForGrid, chart.width()))) - decoration.width(),
+        static_cast<int>(std::ceil(std::max(hForGrid, hForChart))) - decoration.height());
 }
 
 void MainWindow::resizeLayout() {

@@ -82,6 +82,8 @@ private:
     QAction* addItem(QMenu* menu, const char* caption, const char* name);
     void Form_Load();
     void finishLoad();
+    // The smallest window at which no heading, value or axis label is cut.
+    void applyMinimumSize();
     void escapePressed();
     void wireTableViews();
     // Port handling of the resize: close an open port, and unless minimised apply the
