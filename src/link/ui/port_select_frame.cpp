@@ -8,9 +8,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
+#include <algorithm>
 
 namespace kv {
 namespace {
@@ -19,6 +21,8 @@ namespace {
 enum class Entry { Standard, Device, TypePath };
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kEntryRole = Qt::UserRole + 1;
+// Between the panel's border and the group box drawn inside it.
+constexpr int kInset = 4;
 
 } // namespace
 
@@ -67,6 +71,9 @@ PortSelectFrame::PortSelectFrame(QWidget* parent)
     layout->addWidget(m_device, 3, 0, 1, 3);
     layout->addWidget(m_status, 4, 0, 1, 3);
     layout->setColumnStretch(1, 1);
+    const QMargins m = layout->contentsMargins();
+    layout->setContentsMargins(m.left() + kInset, m.top() + kInset, m.right() + kInset,
+                               m.bottom() + kInset);
 
     connect(m_combo, &QComboBox::activated, this,
             [this](int index) { Q_EMIT portChosen(index + 1); });
@@ -165,11 +172,22 @@ void PortSelectFrame::showEvent(QShowEvent* e) {
     Q_EMIT opened();
 }
 
-void PortSelectFrame::paintEvent(QPaintEvent* e) {
-    QGroupBox::paintEvent(e);
-    // A border round the whole panel, the title included, so that it reads as a panel
-    // lying over the chart rather than a part of it.
-    QPainter painter(this);
+void PortSelectFrame::paintEvent(QPaintEvent*) {
+    // The platform's group box, set in from a border round the whole panel, title
+    // included, so that it reads as a panel lying over the chart.
+    QStylePainter painter(this);
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    option.rect = rect().adjusted(kInset, kInset, -kInset, -kInset);
+    // Some styles place the title by the widget, not by the rectangle given: it is
+    // drawn here, set in like the rest.
+    const QRect label =
+        style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+    option.subControls &= ~QStyle::SC_GroupBoxLabel;
+    painter.drawComplexControl(QStyle::CC_GroupBox, option);
+    painter.drawItemText(
+        label.translated(std::max(0, 2 * kInset - label.left()), std::max(0, kInset - label.top())),
+        Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), title(), QPalette::WindowText);
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
