@@ -137,20 +137,22 @@ void MainWindow::Form_Load() {
     // No table is on screen from the first moment, whatever a prompt below is answered.
     setTableShown(false);
     StepRunner steps(*m_dialogs);
-    (void)(steps.run([&] {
+    // Once a step is aborted, the runner skips the steps after it.
+    steps.run([&] {
         QCoreApplication::setApplicationName(QStringLiteral("Kestrel_Vanta_Main"));
         QDir::setCurrent(m_folder);
         m_state.AbortRequested = false;
-    }) && steps.run([&] {
-        m_link->attachPortFrame(*m_portFrame);
-        m_link->loadStoredPort();
-    }) && steps.run([&] { m_link->applySettings(); }) &&
-           steps.run([&] {
-               if (!loadChartTemplate())
-                   m_dialogs->message("Chart template file Vanta_Chart.oc2 not found.", "Form Load",
-                                      Buttons::OK, Icon::Exclamation);
-               hideValueLabel();
-           }));
+    });
+    // Attached once, apart from the reading that a Retry repeats.
+    steps.run([&] { m_link->attachPortFrame(*m_portFrame); });
+    steps.run([&] { m_link->loadStoredPort(); });
+    steps.run([&] { m_link->applySettings(); });
+    steps.run([&] {
+        if (!loadChartTemplate())
+            m_dialogs->message("Chart template file Vanta_Chart.oc2 not found.", "Form Load",
+                               Buttons::OK, Icon::Exclamation);
+        hideValueLabel();
+    });
     // An Abort above gives up what is left of the port and the chart template; the window
     // still becomes the empty start window below: table store, caption, start values,
     // centred on the screen.
