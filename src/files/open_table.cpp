@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/open_table.h"
 
-#include "base/step_runner.h"
 #include "files/close_table.h"
+#include "files/show_table.h"
+#include "base/step_runner.h"
 #include "files/curve_files.h"
 #include "files/file_dialogs.h"
-#include "files/show_table.h"
 #include "files/table_file.h"
 
 namespace kv {

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/main_window.h"
 
+#include "files/close_table.h"
+#include "base/step_runner.h"
 #include "app/ui/help_viewer.h"
 #include "app/ui/qt_dialogs.h"
-#include "base/step_runner.h"
-#include "files/close_table.h"
+#include "table/window_layout.h"
 #include "files/open_table.h"
 #include "files/save_table.h"
 #include "files/ui/new_table_dialog.h"
@@ -18,7 +19,6 @@
 #include "table/ui/advance_chart.h"
 #include "table/ui/grid_view.h"
 #include "table/ui/table_model.h"
-#include "table/window_layout.h"
 
 #include <QApplication>
 #include <QCloseEvent>

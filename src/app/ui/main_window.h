@@ -2,9 +2,9 @@
 #pragma once
 
 #include "app/branding.h"
+#include "table/shell.h"
 #include "link/ui/port_settings.h"
 #include "table/program_state.h"
-#include "table/shell.h"
 
 #include <QAction>
 #include <QMainWindow>

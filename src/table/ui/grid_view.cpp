@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/ui/grid_view.h"
 
+#include "table/window_layout.h"
 #include "table/program_state.h"
 #include "table/ui/table_model.h"
-#include "table/window_layout.h"
 
 #include <QHeaderView>
+#include <QStyle>
 #include <QLineEdit>
 #include <QPointer>
-#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
