@@ -1,8 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ui/main_window.h"
-#include "app/ui/qt_dialogs.h"
-#include "app/ui/splash_window.h"
-#include "files/branding.h"
+#include "app/ui/start_up.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -51,15 +48,9 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     const QString folder = kv::installedCompanionFolder();
-    kv::Branding branding;
-    {
-        kv::QtDialogs dialogs(nullptr);
-        kv::SplashWindow splash(folder, dialogs, branding);
-        splash.exec();
-    }
-    kv::MainWindow window(branding, nullptr, folder);
-    window.show();
+    const auto window = kv::startUp(folder);
     if (qEnvironmentVariableIsSet("KV_STARTUP_PROBE"))
-        QTimer::singleShot(0, &window, [&] { reportStartupAndQuit(window.windowTitle(), folder); });
+        QTimer::singleShot(0, window.get(),
+                           [&] { reportStartupAndQuit(window->windowTitle(), folder); });
     return app.exec();
 }

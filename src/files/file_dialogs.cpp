@@ -72,7 +72,12 @@ std::string FileSave(Dialogs& dialogs, const std::string& fileTitle, const std::
 }
 
 std::string fileCaption(const std::string& baseCaption, const std::string& path) {
+#ifdef _WIN32
     const auto cut = path.find_last_of("\\/");
+#else
+    // A backslash is an ordinary character of a file name here.
+    const auto cut = path.find_last_of('/');
+#endif
     const std::string bare = cut == std::string::npos ? path : path.substr(cut + 1);
     // Counted in characters: a UTF-8 name is never cut inside a character.
     const auto isLead = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };

@@ -63,17 +63,16 @@ bool OpenTable(Shell& shell) {
     }
 
     // 8. The table into AdvanceTable, the parameter section into the parameters. An
-    // overflowing number goes to the error prompt: Abort leaves the parameters as they
-    // were, Ignore takes everything else the section says.
+    // overflowing number goes to the error prompt: Abort ends the command there, the
+    // parameters and the caption as they were and no table shown; Ignore takes
+    // everything else the section says.
     s.AdvanceTable = contents->values;
     TableFileParameters p;
     if (!steps.run([&] {
             p = parameterDefaults(s.params);
             applyParameterLines(contents->parameterLines, p);
-        })) {
-        CloseTable(shell);
+        }))
         return false;
-    }
     s.params = p.params;
     s.TableType = p.TableType;
 

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/main_window.h"
+#include "link/ui/port_select_frame.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 #include "table/ui/advance_chart.h"
 #include "table/ui/grid_view.h"
 
 #include <QApplication>
+#include <QGraphicsTextItem>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -166,17 +169,95 @@ TEST(MainWindow, ResizeLaysOutChartAndGridInTwips) {
     EXPECT_EQ(win.w->grid()->height(), 0);
 }
 
-TEST(MainWindow, AnInvalidStoredPortGoesToTheErrorPromptAtStartUp) {
-    TempDir dir;
-    dir.copyAllData();
-    kv::test::writeAll(dir.file("kv.ini"), "[Properties]\nCommPort=300\n");
-    ScriptedDialogs dialogs;
-    dialogs.expectError("The stored serial port 300 is outside Com1 to Com255.", Button::Ignore);
-    MainWindow w(defaultBranding(), &dialogs, QString::fromStdString(dir.path().string()),
-                 std::make_unique<PortSettings>(QString::fromStdString(dir.file("kv.ini"))));
-    EXPECT_TRUE(dialogs.done());
-    EXPECT_EQ(w.windowTitle(), "Orvane Kestrel Vanta Version 8.1"); // the load went on
-    EXPECT_EQ(w.state().CommPort, 1);
+TEST(MainWindow, AtItsMinimumSizeNoHeadingValueOrAxisLabelIsCut) {
+    Window win;
+    ProgramState& s = win.w->state();
+    s.AdvanceTable.fill(-38.5);
+    copyAdvanceTableToLive(s);
+    CopyChartToGrid(s);
+    win.w->liveTableChanged();
+    win.w->show();
+    win.w->setTableShown(true);
+    win.w->resize(1, 1);
+    QTest::qWait(50);
+    ASSERT_EQ(win.w->size(), win.w->minimumSize());
+    ASSERT_LT(win.w->width(), 900);
+
+    QStringList chartTexts;
+    for (QGraphicsItem* item : win.w->chart()->scene()->items())
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item); text && text->isVisible())
+            chartTexts << text->toPlainText();
+    EXPECT_TRUE(chartTexts.contains("7500"));
+    for (const QString& text : chartTexts)
+        EXPECT_FALSE(text.endsWith("...")) << text.toStdString();
+
+    const GridView* grid = win.w->grid();
+    const QFontMetrics fm(grid->font());
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 17; ++c) {
+            const QModelIndex at = grid->model()->index(r, c);
+            const QRect cell = grid->visualRect(at).adjusted(3, 1, -3, -1);
+            const QRect needed =
+                fm.boundingRect(cell, Qt::AlignCenter | Qt::TextWordWrap, at.data().toString());
+            EXPECT_TRUE(cell.contains(needed)) << r << "," << c;
+        }
+}
+
+TEST(MainWindow, ThePortFrameHidesTheChartUnderItAndKeepsItsClicks) {
+    Window win;
+    ProgramState& s = win.w->state();
+    s.AdvanceTable.fill(38.0); // the curves run along the top, under the frame
+    copyAdvanceTableToLive(s);
+    CopyChartToGrid(s);
+    win.w->liveTableChanged();
+    win.w->show();
+    win.w->setTableShown(true);
+    win.w->action("mnuPortSetup")->trigger();
+    QWidget* frame = win.w->portFrame();
+    ASSERT_TRUE(frame->isVisible());
+    QTest::qWait(50);
+    const QRect area = frame->geometry();
+    const QImage over = win.w->centralWidget()->grab(area).toImage();
+    win.w->chart()->hide();
+    const QImage bare = win.w->centralWidget()->grab(area).toImage();
+    EXPECT_EQ(over, bare); // nothing of the chart shows through
+    win.w->chart()->show();
+
+    // A press on the frame where a point lies beneath it picks nothing.
+    const QPoint point = win.w->chart()->pointPosition(1, 2).toPoint() + win.w->chart()->pos();
+    ASSERT_TRUE(area.contains(point));
+    win.w->grid()->setCurrentCell(0, 0);
+    QTest::mouseClick(
+        win.w->centralWidget()->childAt(point), Qt::LeftButton, {},
+        win.w->centralWidget()->childAt(point)->mapFrom(win.w->centralWidget(), point));
+    EXPECT_EQ(win.w->grid()->currentCol(), 0);
+}
+
+TEST(MainWindow, ABadStoredPortLeavesTheEmptyStartWindowWhateverTheAnswer) {
+    for (const Button answer : {Button::Abort, Button::Ignore}) {
+        TempDir dir;
+        dir.copyAllData();
+        kv::test::writeAll(dir.file("kv.ini"), "[Properties]\nCommPort=abc\n");
+        ScriptedDialogs dialogs;
+        dialogs.expectError("The stored serial port \"abc\" is not a whole number.\n"
+                            "Settings file: " +
+                                dir.file("kv.ini"),
+                            answer);
+        MainWindow w(defaultBranding(), &dialogs, QString::fromStdString(dir.path().string()),
+                     std::make_unique<PortSettings>(QString::fromStdString(dir.file("kv.ini"))));
+        EXPECT_TRUE(dialogs.done());
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        EXPECT_FALSE(w.chart()->isVisible());
+        EXPECT_FALSE(w.grid()->isVisible());
+        EXPECT_FALSE(w.tableShown());
+        EXPECT_EQ(w.windowTitle(), "Orvane Kestrel Vanta Version 8.1");
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        EXPECT_EQ(w.pos(), QPoint(screen.x() + (screen.width() - w.width()) / 2,
+                                  screen.y() + (screen.height() - w.height()) / 2));
+        EXPECT_EQ(w.grid()->model()->index(0, 16).data().toString(), "7500");
+        EXPECT_EQ(w.state().CommPort, 1);
+    }
 }
 
 TEST(MainWindow, TypedCellsAreCheckedAndOnlyRaceTablesTakeTyping) {

@@ -44,6 +44,8 @@ TEST_F(Splash, NoBrandingFileUsesTheDefaults) {
     EXPECT_EQ(b.ContactLines.size(), 6u);
     EXPECT_TRUE(dialogs.prompts().empty());
     EXPECT_EQ(splash->unloadTimer()->interval(), 4000);
+    EXPECT_FALSE(splash->unloadTimer()->isActive()); // it counts from the showing
+    splash->show();
     EXPECT_TRUE(splash->unloadTimer()->isActive());
 }
 
@@ -56,6 +58,13 @@ TEST_F(Splash, HeadingLinesSize36ItalicOnlyANullLogoASixthLineAndABlankContactLi
     EXPECT_FALSE(font().bold());
     EXPECT_TRUE(font().italic());
     EXPECT_TRUE(splash->logo()->pixmap().isNull());
+    // No logo, no empty square beside the texts: they stand centred in the splash.
+    splash->show();
+    EXPECT_FALSE(splash->logo()->isVisible());
+    const QLabel* product = splash->findChild<QLabel*>("lblProductName");
+    EXPECT_NEAR(product->mapTo(splash.get(), product->rect().center()).x(),
+                splash->rect().center().x(), 2);
+    EXPECT_TRUE(product->alignment() & Qt::AlignHCenter);
     EXPECT_EQ(b.BrandLines.size(), 6u);
     EXPECT_EQ(b.BrandLines[5], "sixth");
     EXPECT_EQ(b.ContactLines, (std::vector<std::string>{"HW", "", "2 Mill St"}));
@@ -65,7 +74,7 @@ TEST_F(Splash, HeadingLinesSize36ItalicOnlyANullLogoASixthLineAndABlankContactLi
 
 TEST_F(Splash, AFileThatEndsEarlyGoesToTheErrorPrompt) {
     // Ignore goes on with what was read: the brand lines are all there.
-    dialogs.expectError("Input past end of file", Button::Ignore);
+    dialogs.expectError("Input past end of file: " + dir.file("Kestrel_Vanta.cfg"), Button::Ignore);
     show("Hawk\r\nCourier\r\n12\r\nbold\r\nNULL\r\n!\r\nHW\r\n");
     EXPECT_EQ(splash->companyLabel()->text(), "Hawk");
     EXPECT_TRUE(font().bold());
@@ -73,16 +82,17 @@ TEST_F(Splash, AFileThatEndsEarlyGoesToTheErrorPrompt) {
 }
 
 TEST_F(Splash, AShortBrandGroupFailsPerMissingItem) {
-    dialogs.expectError("Subscript out of range", Button::Ignore)
-        .expectError("Subscript out of range", Button::Ignore)
-        .expectError("Subscript out of range", Button::Abort);
+    const std::string shortFile = "Subscript out of range: " + dir.file("Kestrel_Vanta.cfg");
+    dialogs.expectError(shortFile, Button::Ignore)
+        .expectError(shortFile, Button::Ignore)
+        .expectError(shortFile, Button::Abort);
     show("Hawk\nCourier\n!\nHW\n!\n");
     EXPECT_EQ(font().family(), "Courier");
 }
 
 TEST_F(Splash, AMissingLogoIsReportedAndRetryTriesAgain) {
-    dialogs.expectError("File not found", Button::Retry)
-        .expectError("File not found", Button::Ignore);
+    dialogs.expectError("File not found: " + dir.file("hawk.gif"), Button::Retry)
+        .expectError("File not found: " + dir.file("hawk.gif"), Button::Ignore);
     show("Hawk\nCourier\n12\nbold\nhawk.gif\n!\nHW\n!\n");
     EXPECT_TRUE(splash->logo()->pixmap().isNull());
 }

@@ -84,8 +84,10 @@ TEST_F(OpenSave, CaptionKeepsTheLast60CharactersOfALongName) {
 }
 
 TEST_F(OpenSave, UnusualNamesOpenAndSave) {
-    for (const char* name : {"with spaces.tbl", "Z\xc3\xbcndung.tbl", "noextension"}) {
+    // On this system a backslash is part of a name, not a folder separator.
+    for (const char* name : {"with spaces.tbl", "Z\xc3\xbcndung.tbl", "noextension", "a\\b.tbl"}) {
         open(table(name, curves(3, 4), "RACE"));
+        expectShown(name);
         script.expectSaveFile(dir.file(std::string("copy of ") + name));
         EXPECT_TRUE(SaveTable(shell));
         EXPECT_EQ(readAll(dir.file(std::string("copy of ") + name)), readAll(dir.file(name)));
@@ -187,11 +189,13 @@ TEST_F(OpenSave, MissingChartTemplate) {
 TEST_F(OpenSave, OverflowGoesToTheErrorPrompt) {
     const std::string path =
         table("big.tbl", curves(1, 2), "EX", "!RPMLimit: 99999\r\n!CrankRevs: 3\r\n");
+    shell.setCaption(kBase + " - old.tbl");
     script.expectOpenFile(path);
     script.expectError("Overflow", Button::Abort);
     EXPECT_FALSE(OpenTable(shell));
     EXPECT_FALSE(shell.tableShown());
     EXPECT_EQ(s().params, ModuleParameters{});
+    EXPECT_EQ(shell.caption(), kBase + " - old.tbl"); // Abort ends the command, nothing more
 
     script.expectOpenFile(path);
     script.expectError("Overflow", Button::Retry);

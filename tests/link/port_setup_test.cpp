@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -42,6 +43,18 @@ struct PortSetup : ::testing::Test {
         QSettings(ini, QSettings::IniFormat).setValue("Properties/CommPort", v);
     }
     QComboBox* combo() { return frame.findChild<QComboBox*>("cboPort"); }
+    QComboBox* devices() { return frame.findChild<QComboBox*>("cboDevice"); }
+    QStringList deviceTexts() {
+        QStringList texts;
+        for (int i = 0; i < devices()->count(); ++i)
+            texts << devices()->itemText(i);
+        return texts;
+    }
+    QString storedDevice(int port) const {
+        return QSettings(ini, QSettings::IniFormat)
+            .value(QStringLiteral("Ports/Com%1").arg(port))
+            .toString();
+    }
 };
 
 TEST_F(PortSetup, FrameListsEveryPortAndOkHidesIt) {
@@ -148,6 +161,73 @@ TEST_F(PortSetup, ChangingPortOrSettingsClosesAnOpenPort) {
     EXPECT_TRUE(c->channel().isOpen());
     c->closePortIfOpen();
     EXPECT_FALSE(c->channel().isOpen());
+}
+
+TEST_F(PortSetup, DeviceListIsReadOnOpeningAndAChoiceIsStoredForTheChosenPort) {
+    std::vector<SerialDevice> reported = {{"/dev/ttyUSB0", "FT232R USB UART", "FTDI"}};
+    store("3");
+    auto c = controller();
+    c->setDeviceSource([&] { return reported; });
+    c->loadStoredPort();
+    frame.show();
+#if defined(Q_OS_LINUX)
+    EXPECT_EQ(deviceTexts(),
+              (QStringList{"Standard: /dev/ttyS2", "/dev/ttyUSB0 – FT232R USB UART (FTDI)",
+                           "Type a path..."}));
+#endif
+    // Opening again lists what is there now.
+    frame.hide();
+    reported.push_back({"/dev/ttyACM0", "", ""});
+    frame.show();
+    EXPECT_EQ(frame.listedDevices(), (QStringList{"/dev/ttyUSB0", "/dev/ttyACM0"}));
+
+    // A listed device, a typed path, the standard device again: stored for Com3 only.
+    Q_EMIT devices()->activated(1);
+    EXPECT_EQ(storedDevice(3), "/dev/ttyUSB0");
+    EXPECT_EQ(frame.device(), "/dev/ttyUSB0");
+    Q_EMIT devices()->activated(devices()->count() - 1);
+    auto* path = frame.findChild<QLineEdit*>("txtDevicePath");
+    ASSERT_TRUE(path->isVisible());
+    path->setText("/tmp/vanta");
+    Q_EMIT path->returnPressed();
+    EXPECT_EQ(storedDevice(3), "/tmp/vanta");
+    EXPECT_EQ(devices()->currentText(), "/tmp/vanta – stored for Com3"); // listed now
+    Q_EMIT devices()->activated(0);
+    EXPECT_EQ(storedDevice(3), "");
+    EXPECT_EQ(stored(), "3");
+    EXPECT_EQ(state.CommPort, 3);
+}
+
+TEST_F(PortSetup, FindModuleAsksEachListedDeviceOnlyWhenPressedAndOffersTheFirstThatAnswers) {
+    test::SimProcess silent({"--no-pace", "--fault", "no-reply"});
+    test::SimProcess module({"--no-pace", "--id", "V1005T EX 2.3"});
+    ASSERT_TRUE(silent.started() && module.started());
+    std::vector<SerialDevice> reported = {{"/dev/kv-no-such-device", "", ""},
+                                          {QString::fromStdString(silent.device()), "", ""}};
+    auto c = controller();
+    c->setDeviceSource([&] { return reported; });
+    c->loadStoredPort();
+    frame.show();
+    auto* find = frame.findChild<QPushButton*>("cmdFindModule");
+
+    dialogs.expectMessage("No module answered on the listed devices.", Button::OK);
+    find->click();
+    EXPECT_TRUE(dialogs.done());
+    EXPECT_FALSE(silent.log().empty()); // it was asked, and given its second to answer
+
+    frame.hide();
+    reported.push_back({QString::fromStdString(module.device()), "", ""});
+    frame.show();
+    EXPECT_TRUE(module.log().empty()); // listing sends nothing
+    dialogs.expectMessage("Module \"V1005T EX 2.3\" answered on " + module.device() +
+                              ".\r\n\r\nUse this device for Com1?",
+                          Button::Yes);
+    find->click();
+    EXPECT_TRUE(dialogs.done());
+    EXPECT_EQ(storedDevice(1), QString::fromStdString(module.device()));
+    EXPECT_EQ(stored(), "1");
+    EXPECT_EQ(state.FirmwareID, ""); // asking is not a download
+    EXPECT_TRUE(find->isEnabled());
 }
 
 // Counts the paint events a widget receives.

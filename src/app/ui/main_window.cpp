@@ -29,6 +29,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <cmath>
 
 namespace kv {
 
@@ -142,26 +143,33 @@ QAction* MainWindow::action(const char* name) const {
 }
 
 void MainWindow::Form_Load() {
+    // No table is on screen from the first moment, whatever a prompt below is answered.
+    setTableShown(false);
     StepRunner steps(*m_dialogs);
-    if (!steps.run([&] {
-            QCoreApplication::setApplicationName(QStringLiteral("Kestrel_Vanta_Main"));
-            QDir::setCurrent(m_folder);
-            m_state.AbortRequested = false;
-        }))
-        return;
-    if (!steps.run([&] {
-            m_link->attachPortFrame(*m_portFrame);
-            m_link->loadStoredPort();
-        }))
-        return;
-    if (!steps.run([&] { m_link->applySettings(); })) return;
-    if (!steps.run([&] {
-            if (!loadChartTemplate())
-                m_dialogs->message("Chart template file Vanta_Chart.oc2 not found.", "Form Load",
-                                   Buttons::OK, Icon::Exclamation);
-            hideValueLabel();
-        }))
-        return;
+    // Once a step is aborted, the runner skips the steps after it.
+    steps.run([&] {
+        QCoreApplication::setApplicationName(QStringLiteral("Kestrel_Vanta_Main"));
+        QDir::setCurrent(m_folder);
+        m_state.AbortRequested = false;
+    });
+    // Attached once, apart from the reading that a Retry repeats.
+    steps.run([&] { m_link->attachPortFrame(*m_portFrame); });
+    steps.run([&] { m_link->loadStoredPort(); });
+    steps.run([&] { m_link->applySettings(); });
+    steps.run([&] {
+        if (!loadChartTemplate())
+            m_dialogs->message("Chart template file Vanta_Chart.oc2 not found.", "Form Load",
+                               Buttons::OK, Icon::Exclamation);
+        hideValueLabel();
+    });
+    // An Abort above gives up what is left of the port and the chart template; the window
+    // still becomes the empty start window below: table store, caption, start values,
+    // centred on the screen.
+    finishLoad();
+}
+
+void MainWindow::finishLoad() {
+    StepRunner steps(*m_dialogs);
     if (!steps.run([&] {
             m_state.AdvanceTable.fill(0);
             m_state.ExMaxTable.fill(0);
@@ -171,6 +179,7 @@ void MainWindow::Form_Load() {
         }))
         return;
     if (!steps.run([&] {
+            applyMinimumSize();
             m_state.BaseCaption = windowTitle().toStdString();
             setCaption(m_branding.shortName() + " " + m_state.BaseCaption);
         }))
@@ -187,7 +196,6 @@ void MainWindow::Form_Load() {
                  avail.y() + (avail.height() - height()) / 2);
         }
     });
-    setTableShown(false);
 }
 
 std::string MainWindow::companionPath(const std::string& name) const {
@@ -258,6 +266,26 @@ double MainWindow::twipsPerPixelX() const {
 }
 double MainWindow::twipsPerPixelY() const {
     return twipsPerPixel(logicalDpiY());
+}
+
+void MainWindow::applyMinimumSize() {
+    const double tx = twipsPerPixelX(), ty = twipsPerPixelY();
+    const QSize cell = m_grid->minimumCellSize();
+    const QSize chart = m_chart->minimumUncutSize();
+    const int frame = 2 * m_grid->frameWidth();
+    // The layout backwards: 17 columns of (inner width / 17 - 1) twips in a grid 150
+    // twips narrower than the window; 3 rows of (inner height / 3 - 10) twips in a grid
+    // of 0.3 H - 725 twips; the chart 0.7 H. The slack covers the whole-number steps.
+    const double gridInnerW = 17 * (cell.width() * tx + 1) + 17;
+    const double gridInnerH = 3 * (cell.height() * ty + 10) + 3;
+    const double wForGrid = (gridInnerW + 150) / tx + frame + 2;
+    const double hForGrid = ((gridInnerH + frame * ty + 725) / 0.3) / ty + 2;
+    const double hForChart = chart.height() / 0.7 + 2;
+    // The layout works on the outer size; the minimum is of the inner one.
+    const QSize decoration = frameGeometry().size() - size();
+    setMinimumSize(
+        static_cast<int>(std::ceil(std::max<double>(wForGrid, chart.width()))) - decoration.width(),
+        static_cast<int>(std::ceil(std::max(hForGrid, hForChart))) - decoration.height());
 }
 
 void MainWindow::resizeLayout() {

@@ -90,6 +90,9 @@ private:
     void buildMenus();
     QAction* addItem(QMenu* menu, const char* caption, const char* name);
     void Form_Load();
+    void finishLoad();
+    // The smallest window at which no heading, value or axis label is cut.
+    void applyMinimumSize();
     void escapePressed();
     void wireTableViews();
     // The grid's pop-up menu, copy and paste keys and Modify (main_window_edit.cpp).

@@ -70,66 +70,97 @@ SplashWindow::SplashWindow(const QString& programFolder, Dialogs& dialogs, Brand
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(frame);
 
-    // The timer runs from the moment the window loads, whatever the load asks.
+    // The timer starts when the splash is shown (showEvent): the load's prompts may keep
+    // the user for any time, and the 4 s count from when the splash can be seen.
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("tmrSplashUnload"));
     m_timer->setSingleShot(true);
     m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setInterval(kUnloadMs);
     connect(m_timer, &QTimer::timeout, this, &QDialog::accept);
-    m_timer->start();
 
     load(programFolder, dialogs, branding);
+    if (m_logo->pixmap().isNull()) {
+        // Without a logo the texts stand alone, centred in the frame.
+        m_logo->hide();
+        for (QLabel* label : {m_company, product, version, notice})
+            label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    }
     adjustSize();
 }
+
+void SplashWindow::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (!m_timer->isActive()) m_timer->start();
+}
+
+namespace {
+
+// The error of a step that read `file`, its description naming the file.
+template <class Step> auto naming(QString file, Step&& step) {
+    return [file = std::move(file), step = std::forward<Step>(step)] {
+        try {
+            step();
+        } catch (const KvError& e) {
+            throw KvError(e.code(), e.source(),
+                          e.description() + ": " + QDir::toNativeSeparators(file).toStdString());
+        }
+    };
+}
+
+} // namespace
 
 void SplashWindow::load(const QString& folder, Dialogs& dialogs, Branding& branding) {
     StepRunner steps(dialogs);
     const QString path = folder + QStringLiteral("/Kestrel_Vanta.cfg");
     if (QFileInfo(path).isFile()) {
-        if (!steps.run([&] {
+        if (!steps.run(naming(path, [&] {
                 branding = Branding{};
                 std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
                 if (!in) throw KvError(75, "Kestrel Vanta", "Path/File access error");
                 readBranding(in, branding);
-            }))
+            })))
             return;
     } else {
         branding = defaultBranding();
     }
 
-    if (!steps.run([&] { m_company->setText(QString::fromLatin1(branding.brand(1))); })) return;
+    // A brand item missing is a short branding file: its prompt names the file too.
+    if (!steps.run(
+            naming(path, [&] { m_company->setText(QString::fromLatin1(branding.brand(1))); })))
+        return;
     QFont font = m_company->font();
-    if (!steps.run([&] {
+    if (!steps.run(naming(path, [&] {
             font.setFamily(QString::fromLatin1(branding.brand(2)));
             m_company->setFont(font);
-        }))
+        })))
         return;
-    if (!steps.run([&] {
+    if (!steps.run(naming(path, [&] {
             const double size = brandFontSize(branding.brand(3));
             if (!(size > 0 && size <= 2048))
                 throw KvError(380, "Kestrel Vanta", "Invalid property value");
             font.setPointSizeF(size);
             m_company->setFont(font);
-        }))
+        })))
         return;
-    if (!steps.run([&] {
+    if (!steps.run(naming(path, [&] {
             const std::string& style = branding.brand(4);
             font.setBold(containsNoCase(style, "bold"));
             font.setItalic(containsNoCase(style, "italic"));
             m_company->setFont(font);
-        }))
+        })))
         return;
-    if (!steps.run([&] {
-            const std::string& logo = branding.brand(5);
-            if (isNullLogo(logo)) return;
-            const QString file = folder + QLatin1Char('/') + QString::fromLatin1(logo);
+    QString logoFile;
+    if (!steps.run(naming(path, [&] { logoFile = QString::fromLatin1(branding.brand(5)); })) ||
+        !steps.run(naming(folder + QLatin1Char('/') + logoFile, [&] {
+            if (isNullLogo(logoFile.toStdString())) return;
+            const QString file = folder + QLatin1Char('/') + logoFile;
             if (!QFileInfo(file).isFile()) throw KvError(53, "Kestrel Vanta", "File not found");
             QPixmap picture(file);
             if (picture.isNull()) throw KvError(481, "Kestrel Vanta", "Invalid picture");
             m_logo->setPixmap(
                 picture.scaled(160, 160, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-        }))
+        })))
         return;
     QCoreApplication::setApplicationName(QStringLiteral("Kestrel_Vanta_Splash"));
 }

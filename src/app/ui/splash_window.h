@@ -13,7 +13,7 @@ namespace kv {
 class Dialogs;
 
 // The splash: the maker's branding, read from the branding file beside the program,
-// shown until its timer unloads it 4000 ms after loading.
+// shown until its timer unloads it 4000 ms after it is shown.
 class SplashWindow : public QDialog {
     Q_OBJECT
 public:
@@ -27,6 +27,9 @@ public:
     [[nodiscard]] QLabel* companyLabel() const { return m_company; }
     [[nodiscard]] QLabel* logo() const { return m_logo; }
     [[nodiscard]] QTimer* unloadTimer() const { return m_timer; }
+
+protected:
+    void showEvent(QShowEvent* e) override;
 
 private:
     void load(const QString& programFolder, Dialogs& dialogs, Branding& branding);

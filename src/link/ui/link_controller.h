@@ -6,6 +6,7 @@
 #include "link/ui/port_settings.h"
 #include "link/ui/qt_link_host.h"
 #include "link/ui/serial_channel.h"
+#include "link/ui/serial_devices.h"
 
 #include <QObject>
 #include <memory>
@@ -19,7 +20,8 @@ class PortSelectFrame;
 // host. The window calls, in this order at load:
 //     attachPortFrame(frame); loadStoredPort() (through its error prompt); applySettings();
 // on every resize: closePortIfOpen(), then applySettings() unless minimised;
-// when closing: closePortIfOpen(). Port Setup only shows the frame.
+// when closing: closePortIfOpen(). Port Setup only shows the frame, which lists the
+// devices afresh each time it opens.
 class LinkController : public QObject {
     Q_OBJECT
 
@@ -41,6 +43,14 @@ public:
     void closePortIfOpen();
     // CommPort <- number, the setting written, an open port closed.
     void choosePort(int number);
+    // Port CommPort is to be `path` from now on (empty: its standard device), stored in
+    // the settings; CommPort itself stays. An open port is closed.
+    void chooseDevice(const QString& path);
+    // Asks each listed device in turn for a module's identification and offers the
+    // first that gives one for the chosen port. Sends nothing to any device otherwise.
+    void findModule();
+    // The device list's source: the system's list unless a test gives another.
+    void setDeviceSource(DeviceSource source) { m_deviceSource = std::move(source); }
 
     // For the exchanges (ReadFirmwareID(controller.host()) and the rest).
     [[nodiscard]] LinkHost& host() { return m_host; }
@@ -49,6 +59,7 @@ public:
 
 private:
     void showDevice();
+    void refreshDevices();
 
     ProgramState& m_state;
     Dialogs& m_dialogs;
@@ -56,6 +67,9 @@ private:
     SerialChannel m_channel;
     QtLinkHost m_host;
     PortSelectFrame* m_frame = nullptr;
+    DeviceSource m_deviceSource = systemSerialDevices;
+    std::vector<SerialDevice> m_devices;
+    bool m_searching = false;
 };
 
 } // namespace kv

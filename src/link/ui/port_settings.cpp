@@ -37,8 +37,12 @@ void PortSettings::storePort(int number) {
 }
 
 std::string PortSettings::deviceFor(int number) const {
-    const QString device = m_settings->value(overrideKey(number)).toString().trimmed();
+    const QString device = deviceOverride(number);
     return device.isEmpty() ? defaultDevice(number) : device.toStdString();
+}
+
+QString PortSettings::deviceOverride(int number) const {
+    return m_settings->value(overrideKey(number)).toString().trimmed();
 }
 
 void PortSettings::setDeviceOverride(int number, const QString& device) {

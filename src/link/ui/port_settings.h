@@ -27,6 +27,8 @@ public:
     void storePort(int number);
     // The device port `number` resolves to: its override, or the system's default.
     [[nodiscard]] std::string deviceFor(int number) const;
+    // The device stored for port `number`, empty when none is.
+    [[nodiscard]] QString deviceOverride(int number) const;
     void setDeviceOverride(int number, const QString& device);
     // Where the store lives (a file, or a registry path on Windows).
     [[nodiscard]] QString location() const;

@@ -7,6 +7,7 @@
 #include <QChart>
 #include <QFile>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
@@ -14,6 +15,7 @@
 #include <QLineSeries>
 #include <QPen>
 #include <QValueAxis>
+#include <cmath>
 
 namespace kv {
 namespace {
@@ -95,6 +97,31 @@ AdvanceChart::AdvanceChart(ProgramState& state, QWidget* parent)
 }
 
 AdvanceChart::~AdvanceChart() = default;
+
+QSize AdvanceChart::minimumUncutSize() const {
+    // An axis label is shortened once it and its padding outgrow its share of the plot
+    // area: one share per tick along the speed axis, one line per tick up the other.
+    constexpr double kLabelRoom = 12;
+    const QFontMetricsF xLabels(m_axisX->labelsFont());
+    const QFontMetricsF yLabels(m_axisY->labelsFont());
+    const QString widestX = QString::number(qRound(m_axisX->max()));
+    const QString widestY = QString::number(qRound(m_axisY->max()));
+    const double plotW = m_axisX->tickCount() * (xLabels.horizontalAdvance(widestX) + kLabelRoom);
+    const double plotH = m_axisY->tickCount() * (yLabels.height() + 4);
+    // Around the plot: the margins, the axis titles and labels, the title and legend.
+    const QMargins m = m_chart->margins();
+    const double titleH = QFontMetricsF(m_chart->titleFont()).height();
+    const double axisTitleX = QFontMetricsF(m_axisX->titleFont()).height();
+    const double axisTitleY = QFontMetricsF(m_axisY->titleFont()).height();
+    const double legendH =
+        m_chart->legend()->isVisible() ? QFontMetricsF(m_chart->legend()->font()).height() + 16 : 0;
+    const double extraW =
+        m.left() + m.right() + axisTitleY + yLabels.horizontalAdvance(widestY) + 3 * kLabelRoom;
+    const double extraH =
+        m.top() + m.bottom() + titleH + legendH + xLabels.height() + axisTitleX + 4 * kLabelRoom;
+    return {static_cast<int>(std::ceil(plotW + extraW)),
+            static_cast<int>(std::ceil(plotH + extraH))};
+}
 
 bool AdvanceChart::loadTemplate(const QString& path, QString* error) {
     const ChartLook designed;

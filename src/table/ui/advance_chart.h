@@ -64,6 +64,8 @@ public:
     // The nearest point to a viewport position in whole pixels, its distance in pixels
     // and the region code (drag::kRegionPlotArea inside the plotting area).
     [[nodiscard]] drag::PickResult pick(QPoint pixel) const;
+    // The smallest size at which no axis label is shortened, with the present look.
+    [[nodiscard]] QSize minimumUncutSize() const;
     // Where (series, point) is drawn, in viewport pixels.
     [[nodiscard]] QPointF pointPosition(int series, int point) const;
 

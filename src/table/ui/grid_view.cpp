@@ -7,6 +7,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyle>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
@@ -63,6 +64,24 @@ void GridView::fitCells(double tppX, double tppY) {
         setRowHeight(r, rowPx);
     for (int c = 0; c < kGridCols; ++c)
         setColumnWidth(c, colPx);
+}
+
+QSize GridView::minimumCellSize() const {
+    const QFontMetrics fm(font());
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    int widest = fm.horizontalAdvance(QStringLiteral("-40.0"));
+    int lines = 1;
+    for (int r = 0; r < model()->rowCount(); ++r)
+        for (int c = 0; c < model()->columnCount(); ++c) {
+            const QString text = model()->index(r, c).data().toString();
+            // Word wrap breaks after a "/" and at blanks.
+            const QStringList parts =
+                QString(text).replace(QLatin1Char('/'), QStringLiteral("/ ")).split(u' ');
+            lines = std::max(lines, static_cast<int>(parts.size()));
+            for (const QString& part : parts)
+                widest = std::max(widest, fm.horizontalAdvance(part));
+        }
+    return {widest + margin + 2, lines * fm.lineSpacing() + 4};
 }
 
 void GridView::setCurrentCell(int row, int col) {

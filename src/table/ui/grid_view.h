@@ -20,6 +20,9 @@ public:
     // Gives every row and column its share of the inner area, in twips less the
     // margins the layout leaves between cells.
     void fitCells(double twipsPerPixelX, double twipsPerPixelY);
+    // The smallest cell, in pixels, that shows every text of the grid whole: a heading
+    // may break after its "/", values up to "-40.0" fit on one line.
+    [[nodiscard]] QSize minimumCellSize() const;
     void setCurrentCell(int row, int col);
     [[nodiscard]] int currentRow() const;
     [[nodiscard]] int currentCol() const;
