@@ -4,6 +4,7 @@
 #include "base/errors.h"
 #include "files/curve_data.h"
 #include "table/numbers.h"
+#include "textlib/text_lines.h"
 #include "textlib/text_routines.h"
 
 #include <algorithm>
@@ -127,14 +128,10 @@ std::optional<TableFileContents> readTableFile(const std::string& path) {
     TableFileContents contents;
     contents.values = section->values;
     // Every line of the file is looked at, the curve section's too; it holds no "!".
-    std::string_view rest = *bytes;
-    while (!rest.empty()) {
-        const auto lf = rest.find('\n');
-        std::string_view line = rest.substr(0, lf);
-        rest.remove_prefix(lf == std::string_view::npos ? rest.size() : lf + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    LineReader lines(*bytes);
+    std::string_view line;
+    while (lines.next(line))
         if (line.find('!') != std::string_view::npos) contents.parameterLines.emplace_back(line);
-    }
     return contents;
 }
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/main_window.h"
+#include "textlib/ui/shown_text.h"
 
-#include "files/close_table.h"
-#include "base/step_runner.h"
 #include "app/ui/help_viewer.h"
 #include "app/ui/qt_dialogs.h"
-#include "table/window_layout.h"
+#include "base/step_runner.h"
+#include "files/close_table.h"
 #include "files/open_table.h"
 #include "files/save_table.h"
 #include "files/ui/new_table_dialog.h"
@@ -19,6 +19,7 @@
 #include "table/ui/advance_chart.h"
 #include "table/ui/grid_view.h"
 #include "table/ui/table_model.h"
+#include "table/window_layout.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -162,7 +163,7 @@ void MainWindow::Form_Load() {
         }))
         return;
     if (!steps.run([&] {
-            m_state.BaseCaption = windowTitle().toStdString();
+            m_state.BaseCaption = programText(windowTitle());
             setCaption(m_branding.shortName() + " " + m_state.BaseCaption);
         }))
         return;
@@ -182,8 +183,7 @@ void MainWindow::Form_Load() {
 }
 
 std::string MainWindow::companionPath(const std::string& name) const {
-    return QFile::encodeName(m_folder + QLatin1Char('/') + QString::fromLocal8Bit(name))
-        .toStdString();
+    return QFile::encodeName(m_folder + QLatin1Char('/') + shownText(name)).toStdString();
 }
 
 void MainWindow::setTableShown(bool shown) {
@@ -194,11 +194,11 @@ void MainWindow::setTableShown(bool shown) {
 }
 
 std::string MainWindow::caption() const {
-    return windowTitle().toLocal8Bit().toStdString();
+    return programText(windowTitle());
 }
 
 void MainWindow::setCaption(const std::string& caption) {
-    setWindowTitle(QString::fromLocal8Bit(caption));
+    setWindowTitle(shownText(caption));
 }
 
 void MainWindow::processEvents() {
@@ -206,7 +206,7 @@ void MainWindow::processEvents() {
 }
 
 bool MainWindow::loadChartTemplate() {
-    return m_chart->loadTemplate(QString::fromLocal8Bit(companionPath("Vanta_Chart.oc2")));
+    return m_chart->loadTemplate(QFile::decodeName(companionPath("Vanta_Chart.oc2").c_str()));
 }
 
 void MainWindow::liveTableChanged() {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/splash_window.h"
+#include "textlib/ui/shown_text.h"
 
 #include "base/dialogs.h"
 #include "base/step_runner.h"
@@ -98,10 +99,10 @@ void SplashWindow::load(const QString& folder, Dialogs& dialogs, Branding& brand
         branding = defaultBranding();
     }
 
-    if (!steps.run([&] { m_company->setText(QString::fromLatin1(branding.brand(1))); })) return;
+    if (!steps.run([&] { m_company->setText(shownText(branding.brand(1))); })) return;
     QFont font = m_company->font();
     if (!steps.run([&] {
-            font.setFamily(QString::fromLatin1(branding.brand(2)));
+            font.setFamily(shownText(branding.brand(2)));
             m_company->setFont(font);
         }))
         return;
@@ -123,7 +124,7 @@ void SplashWindow::load(const QString& folder, Dialogs& dialogs, Branding& brand
     if (!steps.run([&] {
             const std::string& logo = branding.brand(5);
             if (isNullLogo(logo)) return;
-            const QString file = folder + QLatin1Char('/') + QString::fromLatin1(logo);
+            const QString file = folder + QLatin1Char('/') + shownText(logo);
             if (!QFileInfo(file).isFile()) throw KvError(53, "Kestrel Vanta", "File not found");
             QPixmap picture(file);
             if (picture.isNull()) throw KvError(481, "Kestrel Vanta", "Invalid picture");
