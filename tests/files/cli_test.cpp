@@ -44,7 +44,62 @@ const std::string kDocument =
     R"(13, 14, 15, 1e-300], "Low": [1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, )"
     R"(16.25], "FirmwareID": ""})";
 
+std::string replaced(std::string s, const std::string& from, const std::string& to) {
+    for (auto at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+        s.replace(at, from.size(), to);
+    return s;
+}
+
 } // namespace
+
+// Whatever ended its lines and whoever wrote it, a table file gives the same table and the
+// same module image, or "Error loading" when it is not text.
+TEST_F(Cli, TableFileReadingRules) {
+    Table16x2 t = kv::test::curves(5, 9);
+    t(1, kWot) = 5;
+    t(2, kWot) = 0;
+    ModuleParameters p;
+    p.RearOffset = -2;
+    p.RPMLimit = 6100;
+    const std::string good = tableFileText(t, p, "RACE");
+    const std::string params = good.substr(good.find("!Module"));
+    const std::string curves = good.substr(0, good.size() - params.size());
+    const std::pair<std::string, std::string> accepted[] = {
+        {"CR LF", good},
+        {"LF alone", replaced(good, "\r\n", "\n")},
+        {"CR alone", replaced(good, "\r\n", "\r")},
+        {"CR alone in the parameters", curves + replaced(params, "\r\n", "\r")},
+        {"mixed, no last line end",
+         replaced(curves, "\r\n", "\n") + replaced(params, "\r\n", "\r")},
+        {"trailing Ctrl-Z", good + "\x1a"},
+        {"Latin-1 in a ! line",
+         replaced(good, "!Module Parameters", "!Module Parameters Soci\xe9t\xe9")},
+        {"+5 and 1e-400",
+         replaced(replaced(good, "\n0 5 ", "\n0 +5 "), "\n500 0 ", "\n500 1e-400 ")},
+    };
+    writeAll(dir.file("t.tbl"), good);
+    const Outcome json = cli({"show", dir.file("t.tbl"), "--json"});
+    const Outcome image = cli({"image", dir.file("t.tbl")});
+    ASSERT_EQ(json.status, 0) << json.err;
+    ASSERT_NE(
+        json.out.find(R"("RearOffset": -2, "RetardVal": 0, "CrankRevs": 2, "RPMLimit": 6100, )"
+                      R"("FixedLimFlag": false)"),
+        std::string::npos)
+        << json.out;
+    for (const auto& [what, bytes] : accepted) {
+        EXPECT_TRUE(bytes != good || what == "CR LF") << what;
+        writeAll(dir.file("t.tbl"), bytes);
+        EXPECT_EQ(cli({"show", dir.file("t.tbl"), "--json"}).out, json.out) << what;
+        EXPECT_EQ(cli({"image", dir.file("t.tbl")}).out, image.out) << what;
+    }
+    for (const std::string& bad :
+         {good + std::string(1, '\0'), "\x01" + good, good + "\x1a!x\r\n"}) {
+        writeAll(dir.file("t.tbl"), bad);
+        const Outcome r = cli({"show", dir.file("t.tbl")});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "Error loading " + dir.file("t.tbl") + "\n");
+    }
+}
 
 TEST_F(Cli, WriteThenShowJsonGivesBackTheDocument) {
     writeAll(dir.file("in.json"), kDocument);
