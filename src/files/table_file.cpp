@@ -8,13 +8,7 @@
 #include "textlib/text_routines.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
-#include <cerrno>
-#include <fcntl.h>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kv {
 namespace {
@@ -46,30 +40,6 @@ std::int16_t clampTo(std::int16_t v, std::int16_t lo, std::int16_t hi) {
     return std::clamp(v, lo, hi);
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// A new, empty file beside `target`; -1 if none can be made there.
-int createSibling(const std::filesystem::path& target, std::string& name) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name =
-            (target.parent_path() / ("." + target.filename().string() + ".kv" +
-                                     std::to_string(::getpid()) + "-" + std::to_string(counter++)))
-                .string();
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
 } // namespace
 
 std::string tableFileText(const Table16x2& values, const ModuleParameters& p,
@@ -89,30 +59,6 @@ std::string tableFileText(const Table16x2& values, const ModuleParameters& p,
     line("!KickStartFlag: ", flagText(p.KickStartFlag));
     line("!Version: ", tableType);
     return out;
-}
-
-bool writeFileAtomically(const std::string& path, std::string_view bytes) {
-    std::error_code ec;
-    std::filesystem::path target(path);
-    // Replace what a link points to, not the link itself.
-    if (std::filesystem::is_symlink(target, ec)) {
-        const auto resolved = std::filesystem::weakly_canonical(target, ec);
-        if (ec) return false;
-        target = resolved;
-    }
-    if (target.filename().empty()) return false;
-    std::string tmp;
-    const int fd = createSibling(target, tmp);
-    if (fd < 0) return false;
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(tmp.c_str(), target.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    return true;
 }
 
 bool writeTableFile(const std::string& path, const ProgramState& s) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "files/file_save.h"
 #include "table/program_state.h"
 
 #include <optional>
@@ -19,10 +20,6 @@ struct TableFileParameters {
 // The bytes of a table file: the curve data section, then the ten parameter lines.
 [[nodiscard]] std::string tableFileText(const Table16x2& values, const ModuleParameters& params,
                                         const std::string& tableType);
-
-// Writes `bytes` to `path` whole or not at all: into a new file beside the target, which
-// then replaces it. On failure the previous file is as it was and false is returned.
-[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes);
 
 // The table file of the open table (chart values, parameters, type), written atomically.
 [[nodiscard]] bool writeTableFile(const std::string& path, const ProgramState& s);

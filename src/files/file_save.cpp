@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "files/file_save.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kv {
+namespace {
+
+constexpr std::string_view kTempPrefix = ".kv-save-";
+
+// Closes its descriptor however the save ends.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    [[nodiscard]] int get() const { return m_fd; }
+    [[nodiscard]] bool ok() const { return m_fd >= 0; }
+    bool close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+    void reset(int fd = -1) {
+        close();
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// The file a path names, links followed; the path itself when it names nothing yet.
+std::filesystem::path resolved(const std::string& path) {
+    std::error_code ec;
+    const auto real = std::filesystem::weakly_canonical(path, ec);
+    return ec ? std::filesystem::path(path) : real;
+}
+
+// Removes temporaries that earlier saves into `folder` left behind when they were killed
+// between naming the new file and renaming it: this user's, of processes that are gone.
+void clearStaleTemporaries(int dirFd) {
+    const int scan = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (scan < 0) return;
+    DIR* dir = ::fdopendir(scan);
+    if (!dir) {
+        ::close(scan);
+        return;
+    }
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string_view name = e->d_name;
+        if (name.substr(0, kTempPrefix.size()) != kTempPrefix) continue;
+        const std::string rest(name.substr(kTempPrefix.size()));
+        const long pid = std::strtol(rest.c_str(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        if (::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        ::unlinkat(dirFd, e->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+std::string tempName() {
+    static std::atomic<unsigned> counter{0};
+    return std::string(kTempPrefix) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+// Gives the new file the old one's mode, owner and group, each as far as allowed.
+void copyAttributes(int fd, const struct stat* old) {
+    if (!old) return;
+    // The owner first: changing it clears set-id bits, which the mode then restores.
+    if (::fchown(fd, old->st_uid, old->st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), old->st_gid);
+    (void)::fchmod(fd, old->st_mode & 07777);
+}
+
+// The new contents in an unnamed file of `dirFd`'s folder, or in a short-named one where
+// the file system has no unnamed files. Afterwards `name` is empty for an unnamed file.
+int newFile(int dirFd, std::string& name, int& error) {
+    name.clear();
+    int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    error = errno;
+    if (fd >= 0 || error == EACCES || error == EPERM || error == EROFS || error == ENOSPC ||
+        error == EDQUOT)
+        return fd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = tempName();
+        fd = ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        error = errno;
+        if (fd >= 0 || error != EEXIST) break;
+    }
+    if (fd < 0) name.clear();
+    return fd;
+}
+
+// Writes over the existing file itself: for a writable file in a folder the user may not
+// write. The space is reserved before the old contents are touched.
+bool writeInPlace(const std::filesystem::path& target, const struct stat& old,
+                  std::string_view bytes) {
+    Fd fd(::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.ok()) return false;
+    struct stat now {};
+    if (::fstat(fd.get(), &now) != 0 || !S_ISREG(now.st_mode) || now.st_ino != old.st_ino ||
+        now.st_dev != old.st_dev)
+        return false;
+    const auto size = static_cast<off_t>(bytes.size());
+    if (size > now.st_size) {
+        const int err = ::posix_fallocate(fd.get(), 0, size);
+        if (err != 0 && err != EOPNOTSUPP && err != EINVAL) return false;
+    }
+    return ::lseek(fd.get(), 0, SEEK_SET) == 0 && writeAll(fd.get(), bytes) &&
+           ::ftruncate(fd.get(), size) == 0 && ::fsync(fd.get()) == 0 && fd.close();
+}
+
+} // namespace
+
+bool writeFileAtomically(const std::string& path, std::string_view bytes) {
+    const std::filesystem::path target = resolved(path);
+    const std::string leaf = target.filename().string();
+    if (leaf.empty() || leaf == "." || leaf == "..") return false;
+
+    // Only a regular file is replaced, and only one the user may write.
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT) return false;
+    if (exists &&
+        (!S_ISREG(old.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0))
+        return false;
+
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.ok()) return false;
+    clearStaleTemporaries(dir.get());
+
+    std::string name;
+    int error = 0;
+    Fd fd(newFile(dir.get(), name, error));
+    if (!fd.ok()) {
+        // No new file can be made beside it: the file itself may still be written.
+        return exists && (error == EACCES || error == EPERM) && writeInPlace(target, old, bytes);
+    }
+    copyAttributes(fd.get(), exists ? &old : nullptr);
+    bool ok = writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+    if (ok && name.empty()) {
+        // An unnamed file gets its short name only now, just before the rename.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd.get());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            name = tempName();
+            if (::linkat(AT_FDCWD, self.c_str(), dir.get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                break;
+            const bool taken = errno == EEXIST;
+            name.clear();
+            if (!taken) break;
+        }
+        ok = !name.empty();
+    }
+    ok = fd.close() && ok;
+    if (ok) ok = ::renameat(dir.get(), name.c_str(), dir.get(), leaf.c_str()) == 0;
+    if (!ok) {
+        if (!name.empty()) ::unlinkat(dir.get(), name.c_str(), 0);
+        return false;
+    }
+    ::fsync(dir.get());
+    return true;
+}
+
+} // namespace kv
