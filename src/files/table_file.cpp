@@ -94,10 +94,9 @@ TableFileParameters parameterDefaults(const ModuleParameters& current) {
 
 void applyParameterLines(const std::vector<std::string>& lines, TableFileParameters& p) {
     bool overflowed = false;
-    const auto number = [&](const std::string& line, std::int16_t& target, std::int16_t lo,
-                            std::int16_t hi) {
+    const auto number = [&](const std::string& line, std::int16_t& target, ParameterRange r) {
         try {
-            target = clampTo(toInt16(leadingNumber(valueText(line))), lo, hi);
+            target = clampTo(toInt16(leadingNumber(valueText(line))), r.lowest, r.highest);
         } catch (const KvError&) {
             overflowed = true;
         }
@@ -108,14 +107,14 @@ void applyParameterLines(const std::vector<std::string>& lines, TableFileParamet
     ModuleParameters& m = p.params;
     for (const std::string& line : lines) {
         // Each key is tested on its own: a line holding two keys sets both.
-        if (containsNoCase(line, "!RearOffset")) number(line, m.RearOffset, -5, 5);
-        if (containsNoCase(line, "!RetardVal")) number(line, m.RetardVal, 0, 10);
-        if (containsNoCase(line, "!CrankRevs")) number(line, m.CrankRevs, 1, 3);
+        if (containsNoCase(line, "!RearOffset")) number(line, m.RearOffset, kRearOffsetRange);
+        if (containsNoCase(line, "!RetardVal")) number(line, m.RetardVal, kRetardValRange);
+        if (containsNoCase(line, "!CrankRevs")) number(line, m.CrankRevs, kCrankRevsRange);
         if (containsNoCase(line, "!FixedLimFlag")) flag(line, m.FixedLimFlag);
         if (containsNoCase(line, "!SelEEPROMTblFlag")) flag(line, m.SelEEPROMTblFlag);
         if (containsNoCase(line, "!KickStartFlag")) flag(line, m.KickStartFlag);
         if (containsNoCase(line, "!RetardEnableFlag")) flag(line, m.RetardEnableFlag);
-        if (containsNoCase(line, "!RPMLimit")) number(line, m.RPMLimit, 3000, 9900);
+        if (containsNoCase(line, "!RPMLimit")) number(line, m.RPMLimit, kRPMLimitRange);
         if (containsNoCase(line, "!Version")) {
             // "TEX" first: it contains "EX".
             const std::string v = valueText(line);

@@ -4,6 +4,7 @@
 #include "files/file_save.h"
 #include "table/program_state.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,17 @@ struct TableFileParameters {
     ModuleParameters params;
     std::string TableType = "RACE";
 };
+
+// The ranges the reader holds the four numbers to; anything written outside them would
+// read back as something else.
+struct ParameterRange {
+    std::int16_t lowest;
+    std::int16_t highest;
+};
+inline constexpr ParameterRange kRearOffsetRange{-5, 5};
+inline constexpr ParameterRange kRetardValRange{0, 10};
+inline constexpr ParameterRange kCrankRevsRange{1, 3};
+inline constexpr ParameterRange kRPMLimitRange{3000, 9900};
 
 // The bytes of a table file: the curve data section, then the ten parameter lines.
 [[nodiscard]] std::string tableFileText(const Table16x2& values, const ModuleParameters& params,
