@@ -55,6 +55,8 @@ bool parseFault(std::string_view text, Faults& faults) {
         faults.badAckAt = static_cast<int>(n);
     else if (name == "bad-read")
         faults.badReadAt = static_cast<int>(n);
+    else if (name == "noisy-read")
+        faults.noisyRead = n;
     else if (name == "stop-after")
         faults.stopAfter = n;
     else if (name == "delay")
@@ -91,7 +93,9 @@ std::vector<std::uint8_t> ModuleModel::receive(std::uint8_t byte) {
         } else if (byte == kReadByte) {
             echo(reply, byte);
             std::uint8_t data = m_memory[static_cast<std::size_t>(m_pointer)];
-            if (atImageByte(m_faults.badReadAt)) data = static_cast<std::uint8_t>(~data);
+            if (atImageByte(m_faults.badReadAt) || m_faults.noisyRead == m_reads)
+                data = static_cast<std::uint8_t>(~data);
+            ++m_reads;
             reply.push_back(data);
             m_pointer = (m_pointer + 1) & 0xFF;
         } else if (byte == kWriteByte) {

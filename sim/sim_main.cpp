@@ -56,7 +56,8 @@ int usage(const char* why) {
                  "         [--link PATH] [--log FILE|-] [--no-pace] [--baud N]\n"
                  "         [--fault FAULT]...\n"
                  "faults: no-reply no-echo garbage no-terminator bad-address-ack\n"
-                 "        no-ack=N bad-ack=N bad-read=N (image byte N) stop-after=N delay=MS\n");
+                 "        no-ack=N bad-ack=N bad-read=N (image byte N) noisy-read=N (Nth read,\n"
+                 "        once) stop-after=N delay=MS\n");
     return 2;
 }
 
