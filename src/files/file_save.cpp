@@ -56,9 +56,26 @@ std::filesystem::path resolved(const std::string& path) {
     return ec ? std::filesystem::path(path) : real;
 }
 
-// Removes temporaries that earlier saves into `folder` left behind when they were killed
-// between naming the new file and renaming it: this user's, of processes that are gone.
-void clearStaleTemporaries(int dirFd) {
+// The process id in a temporary's name: ".kv-save-<pid>-<n>", or ".<leaf>.kv<pid>-<n>" as
+// earlier versions named theirs; 0 for any other name.
+long temporaryOwner(std::string_view name, const std::string& leaf) {
+    std::string_view rest;
+    const std::string older = "." + leaf + ".kv";
+    if (name.substr(0, kTempPrefix.size()) == kTempPrefix)
+        rest = name.substr(kTempPrefix.size());
+    else if (name.substr(0, older.size()) == older)
+        rest = name.substr(older.size());
+    else
+        return 0;
+    const auto dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || rest.find_first_not_of("0123456789") != dash)
+        return 0;
+    return std::strtol(std::string(rest.substr(0, dash)).c_str(), nullptr, 10);
+}
+
+// Removes temporaries that earlier saves into the folder left behind when they were killed
+// before their rename: this user's, of processes that are gone.
+void clearStaleTemporaries(int dirFd, const std::string& leaf) {
     const int scan = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (scan < 0) return;
     DIR* dir = ::fdopendir(scan);
@@ -67,10 +84,7 @@ void clearStaleTemporaries(int dirFd) {
         return;
     }
     while (const dirent* e = ::readdir(dir)) {
-        const std::string_view name = e->d_name;
-        if (name.substr(0, kTempPrefix.size()) != kTempPrefix) continue;
-        const std::string rest(name.substr(kTempPrefix.size()));
-        const long pid = std::strtol(rest.c_str(), nullptr, 10);
+        const long pid = temporaryOwner(e->d_name, leaf);
         if (pid <= 0 || pid == ::getpid()) continue;
         if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
         struct stat st {};
@@ -153,7 +167,7 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     if (folder.empty()) folder = ".";
     Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir.ok()) return false;
-    clearStaleTemporaries(dir.get());
+    clearStaleTemporaries(dir.get(), leaf);
 
     std::string name;
     int error = 0;

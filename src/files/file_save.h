@@ -14,7 +14,8 @@ namespace kv {
 // - The new file is made unnamed in the target's folder (O_TMPFILE) and gets a short name
 //   only to be renamed over the target, so any name the system takes can be saved and a
 //   kill leaves nothing behind but, at worst, a ".kv-save-<pid>-<n>" file; the next save
-//   into that folder removes such files of processes that are gone.
+//   into that folder removes such files of processes that are gone (and the
+//   ".<name>.kv<pid>-<n>" files earlier versions could leave beside the target).
 // - It keeps the old file's mode, and its owner and group as far as the user may set them.
 // - A file the user may write in a folder the user may not is written in place, once the
 //   space for it has been reserved.
