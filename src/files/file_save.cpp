@@ -110,25 +110,6 @@ void copyAttributes(int fd, const struct stat* old) {
     (void)::fchmod(fd, old->st_mode & 07777);
 }
 
-// The new contents in an unnamed file of `dirFd`'s folder, or in a short-named one where
-// the file system has no unnamed files. Afterwards `name` is empty for an unnamed file.
-int newFile(int dirFd, std::string& name, int& error) {
-    name.clear();
-    int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    error = errno;
-    if (fd >= 0 || error == EACCES || error == EPERM || error == EROFS || error == ENOSPC ||
-        error == EDQUOT)
-        return fd;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = tempName();
-        fd = ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        error = errno;
-        if (fd >= 0 || error != EEXIST) break;
-    }
-    if (fd < 0) name.clear();
-    return fd;
-}
-
 // Writes over the existing file itself: for a writable file in a folder the user may not
 // write. The space is reserved before the old contents are touched.
 bool writeInPlace(const std::filesystem::path& target, const struct stat& old,
@@ -146,6 +127,51 @@ bool writeInPlace(const std::filesystem::path& target, const struct stat& old,
     }
     return ::lseek(fd.get(), 0, SEEK_SET) == 0 && writeAll(fd.get(), bytes) &&
            ::ftruncate(fd.get(), size) == 0 && ::fsync(fd.get()) == 0 && fd.close();
+}
+
+constexpr int kNoUnnamedFiles = -1;
+
+// Writes `bytes` into a new file in the folder and renames it over `leaf`: an unnamed file
+// (O_TMPFILE) linked in under a short name just before the rename, or a file with that
+// short name from the start. 0 when done; else what stopped it, kNoUnnamedFiles when the
+// file system or the system has no unnamed files to offer.
+int replaceIn(int dirFd, const std::string& leaf, const struct stat* old, std::string_view bytes,
+              bool unnamed) {
+    std::string name;
+    Fd fd;
+    if (unnamed) {
+        fd.reset(::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+        if (!fd.ok())
+            return errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL ? kNoUnnamedFiles
+                                                                             : errno;
+    } else {
+        for (int attempt = 0; attempt < 100 && !fd.ok(); ++attempt) {
+            name = tempName();
+            fd.reset(::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (!fd.ok() && errno != EEXIST) return errno;
+        }
+        if (!fd.ok()) return EEXIST;
+    }
+    copyAttributes(fd.get(), old);
+    int error = 0;
+    if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) error = errno ? errno : EIO;
+    if (!error && unnamed) {
+        // The name comes only now; without /proc there is no way to give one.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd.get());
+        for (int attempt = 0; attempt < 100 && name.empty(); ++attempt) {
+            name = tempName();
+            if (::linkat(AT_FDCWD, self.c_str(), dirFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                break;
+            const int why = errno;
+            name.clear();
+            if (why != EEXIST) return why == ENOENT ? kNoUnnamedFiles : why;
+        }
+        if (name.empty()) error = EEXIST;
+    }
+    if (!fd.close() && !error) error = errno;
+    if (!error && ::renameat(dirFd, name.c_str(), dirFd, leaf.c_str()) != 0) error = errno;
+    if (error && !name.empty()) ::unlinkat(dirFd, name.c_str(), 0);
+    return error;
 }
 
 } // namespace
@@ -169,36 +195,16 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     if (!dir.ok()) return false;
     clearStaleTemporaries(dir.get(), leaf);
 
-    std::string name;
-    int error = 0;
-    Fd fd(newFile(dir.get(), name, error));
-    if (!fd.ok()) {
-        // No new file can be made beside it: the file itself may still be written.
-        return exists && (error == EACCES || error == EPERM) && writeInPlace(target, old, bytes);
+    int error = replaceIn(dir.get(), leaf, exists ? &old : nullptr, bytes, true);
+    if (error == kNoUnnamedFiles)
+        error = replaceIn(dir.get(), leaf, exists ? &old : nullptr, bytes, false);
+    if (error == 0) {
+        ::fsync(dir.get());
+        return true;
     }
-    copyAttributes(fd.get(), exists ? &old : nullptr);
-    bool ok = writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
-    if (ok && name.empty()) {
-        // An unnamed file gets its short name only now, just before the rename.
-        const std::string self = "/proc/self/fd/" + std::to_string(fd.get());
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            name = tempName();
-            if (::linkat(AT_FDCWD, self.c_str(), dir.get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-                break;
-            const bool taken = errno == EEXIST;
-            name.clear();
-            if (!taken) break;
-        }
-        ok = !name.empty();
-    }
-    ok = fd.close() && ok;
-    if (ok) ok = ::renameat(dir.get(), name.c_str(), dir.get(), leaf.c_str()) == 0;
-    if (!ok) {
-        if (!name.empty()) ::unlinkat(dir.get(), name.c_str(), 0);
-        return false;
-    }
-    ::fsync(dir.get());
-    return true;
+    // No file can be made or renamed beside it (a closed folder, or a sticky one holding
+    // another user's file): the file itself may still be written.
+    return exists && (error == EACCES || error == EPERM) && writeInPlace(target, old, bytes);
 }
 
 } // namespace kv
