@@ -17,8 +17,10 @@ namespace kv {
 //   into that folder removes such files of processes that are gone (and the
 //   ".<name>.kv<pid>-<n>" files earlier versions could leave beside the target).
 // - It keeps the old file's mode, and its owner and group as far as the user may set them.
-// - A file the user may write in a folder the user may not is written in place, once the
-//   space for it has been reserved.
+// - A file the user may write but not replace (its folder is closed to the user, or sticky
+//   and the file another user's) is written in place, once the space has been reserved.
+// - Where unnamed files cannot be had (the file system has none, or /proc is missing) the
+//   new file has the short name from the start.
 [[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes);
 
 } // namespace kv
