@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <random>
 
 namespace kv::sim {
 namespace {
@@ -57,6 +58,8 @@ bool parseFault(std::string_view text, Faults& faults) {
         faults.badReadAt = static_cast<int>(n);
     else if (name == "noisy-read")
         faults.noisyRead = n;
+    else if (name == "noise")
+        faults.noisePerMille = static_cast<int>(std::min(n, 1000L));
     else if (name == "stop-after")
         faults.stopAfter = n;
     else if (name == "delay")
@@ -67,7 +70,8 @@ bool parseFault(std::string_view text, Faults& faults) {
 }
 
 ModuleModel::ModuleModel(std::string firmwareId, Faults faults)
-    : m_firmwareId(std::move(firmwareId)), m_faults(faults) {}
+    : m_firmwareId(std::move(firmwareId)), m_faults(faults),
+      m_noise(static_cast<std::uint32_t>(std::random_device{}())) {}
 
 void ModuleModel::setImage(const std::vector<std::uint8_t>& image) {
     const auto n = std::min<std::size_t>(image.size(), kImageSize);
@@ -129,6 +133,12 @@ std::vector<std::uint8_t> ModuleModel::receive(std::uint8_t byte) {
         for (auto& b : reply)
             b = static_cast<std::uint8_t>(0x80 |
                                           (m_junk = static_cast<std::uint8_t>(m_junk * 37 + 11)));
+    for (auto& b : reply) {
+        // A line that now and then flips a bit; a new pattern every run.
+        m_noise = m_noise * 1664525u + 1013904223u;
+        if (static_cast<int>((m_noise >> 8) % 1000) < m_faults.noisePerMille)
+            b = static_cast<std::uint8_t>(b ^ (1u << ((m_noise >> 4) % 8)));
+    }
     return reply;
 }
 

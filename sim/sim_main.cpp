@@ -57,7 +57,8 @@ int usage(const char* why) {
                  "         [--fault FAULT]...\n"
                  "faults: no-reply no-echo garbage no-terminator bad-address-ack\n"
                  "        no-ack=N bad-ack=N bad-read=N (image byte N) noisy-read=N (Nth read,\n"
-                 "        once) stop-after=N delay=MS\n");
+                 "        once) noise=N (each reply byte spoilt, chance N in 1000) stop-after=N\n"
+                 "        delay=MS\n");
     return 2;
 }
 
