@@ -211,7 +211,8 @@ int main(int argc, char** argv) {
     sim.waitForFinished(3000);
 
     const std::size_t idLength = std::char_traits<char>::length(kFirmwareId);
-    const double downloadFloor = idFloorMs(idLength) + kImageReadFloorMs;
+    // Download reads the image twice and compares the two.
+    const double downloadFloor = idFloorMs(idLength) + 2 * kImageReadFloorMs;
     const double uploadFloor =
         idFloorMs(idLength) + 2 * kAddressAndReadFloorMs + kWriteVerifyFloorMs;
     const double d = median(downloads), u = median(uploads);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <random>
 
 namespace kv::sim {
 namespace {
@@ -55,6 +56,10 @@ bool parseFault(std::string_view text, Faults& faults) {
         faults.badAckAt = static_cast<int>(n);
     else if (name == "bad-read")
         faults.badReadAt = static_cast<int>(n);
+    else if (name == "noisy-read")
+        faults.noisyRead = n;
+    else if (name == "noise")
+        faults.noisePerMille = static_cast<int>(std::min(n, 1000L));
     else if (name == "stop-after")
         faults.stopAfter = n;
     else if (name == "delay")
@@ -65,7 +70,8 @@ bool parseFault(std::string_view text, Faults& faults) {
 }
 
 ModuleModel::ModuleModel(std::string firmwareId, Faults faults)
-    : m_firmwareId(std::move(firmwareId)), m_faults(faults) {}
+    : m_firmwareId(std::move(firmwareId)), m_faults(faults),
+      m_noise(static_cast<std::uint32_t>(std::random_device{}())) {}
 
 void ModuleModel::setImage(const std::vector<std::uint8_t>& image) {
     const auto n = std::min<std::size_t>(image.size(), kImageSize);
@@ -91,7 +97,9 @@ std::vector<std::uint8_t> ModuleModel::receive(std::uint8_t byte) {
         } else if (byte == kReadByte) {
             echo(reply, byte);
             std::uint8_t data = m_memory[static_cast<std::size_t>(m_pointer)];
-            if (atImageByte(m_faults.badReadAt)) data = static_cast<std::uint8_t>(~data);
+            if (atImageByte(m_faults.badReadAt) || m_faults.noisyRead == m_reads)
+                data = static_cast<std::uint8_t>(~data);
+            ++m_reads;
             reply.push_back(data);
             m_pointer = (m_pointer + 1) & 0xFF;
         } else if (byte == kWriteByte) {
@@ -125,6 +133,12 @@ std::vector<std::uint8_t> ModuleModel::receive(std::uint8_t byte) {
         for (auto& b : reply)
             b = static_cast<std::uint8_t>(0x80 |
                                           (m_junk = static_cast<std::uint8_t>(m_junk * 37 + 11)));
+    for (auto& b : reply) {
+        // A line that now and then flips a bit; a new pattern every run.
+        m_noise = m_noise * 1664525u + 1013904223u;
+        if (static_cast<int>((m_noise >> 8) % 1000) < m_faults.noisePerMille)
+            b = static_cast<std::uint8_t>(b ^ (1u << ((m_noise >> 4) % 8)));
+    }
     return reply;
 }
 

@@ -21,12 +21,16 @@ struct Faults {
     std::optional<int> noAckAt;    // the write of byte N gets its echoes, no acknowledge
     std::optional<int> badAckAt;   // the write of byte N is acknowledged with 0x15
     std::optional<int> badReadAt;  // reading byte N returns its complement
+    std::optional<long> noisyRead; // the Nth byte read (from 0, any address) comes back
+                                   // complemented, that once: a noisy line
+    int noisePerMille = 0;         // each reply byte spoilt with this chance in 1000
     std::optional<long> stopAfter; // silent after this many received bytes
     int delayMs = 0;               // every reply starts this late (applied by the sim)
 };
 
 // Parses one fault: no-reply, no-echo, garbage, no-terminator, bad-address-ack,
-// no-ack=N, bad-ack=N, bad-read=N, stop-after=N, delay=MS. False when unknown.
+// no-ack=N, bad-ack=N, bad-read=N, noisy-read=N, noise=N, stop-after=N, delay=MS. False when
+// unknown.
 bool parseFault(std::string_view text, Faults& faults);
 
 // The module's command handling over a 256-byte memory, without any timing: one byte
@@ -64,7 +68,9 @@ private:
     int m_pointer = 0;
     int m_addressLow = 0;
     long m_received = 0;
+    long m_reads = 0;
     std::uint8_t m_junk = 0x5A;
+    std::uint32_t m_noise;
 };
 
 // "0a1b..." (any case, blanks ignored) to bytes; nullopt for odd length or a non-digit.

@@ -54,7 +54,9 @@ const char* const kUsage =
     "         [--link PATH] [--log FILE|-] [--no-pace] [--baud N]\n"
     "         [--fault FAULT]...\n"
     "faults: no-reply no-echo garbage no-terminator bad-address-ack\n"
-    "        no-ack=N bad-ack=N bad-read=N (image byte N) stop-after=N delay=MS\n";
+    "        no-ack=N bad-ack=N bad-read=N (image byte N) noisy-read=N (Nth read,\n"
+    "        once) noise=N (each reply byte spoilt, chance N in 1000) stop-after=N\n"
+    "        delay=MS\n";
 
 int usage(const char* why) {
     if (why) std::fprintf(stderr, "vanta-module-sim: %s\n", why);

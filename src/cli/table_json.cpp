@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/table_json.h"
 
+#include "files/table_file.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -151,10 +153,15 @@ template <class T> const T& member(const JsonObject& o, const std::string& name,
     return *v;
 }
 
-std::int16_t int16Member(const JsonObject& o, const std::string& name) {
+// A parameter within the range the table file reader holds it to, so that what is written
+// reads back the same.
+std::int16_t parameterMember(const JsonObject& o, const std::string& name, ParameterRange r) {
+    const int lo = r.lowest;
+    const int hi = r.highest;
     const double v = member<double>(o, name, "a number");
-    if (v != std::trunc(v) || v < -32768 || v > 32767)
-        throw std::runtime_error("\"" + name + "\" must be a whole number from -32768 to 32767");
+    if (v != std::trunc(v) || v < lo || v > hi)
+        throw std::runtime_error("\"" + name + "\" must be a whole number from " +
+                                 std::to_string(lo) + " to " + std::to_string(hi));
     return static_cast<std::int16_t>(v);
 }
 
@@ -215,10 +222,10 @@ TableDocument parseTableJson(std::string_view text) {
     if (d.TableType != "RACE" && d.TableType != "EX" && d.TableType != "TEX")
         throw std::runtime_error("\"type\" must be RACE, EX or TEX");
     const auto& params = member<JsonObject>(*top, "params", "an object");
-    d.params.RearOffset = int16Member(params, "RearOffset");
-    d.params.RetardVal = int16Member(params, "RetardVal");
-    d.params.CrankRevs = int16Member(params, "CrankRevs");
-    d.params.RPMLimit = int16Member(params, "RPMLimit");
+    d.params.RearOffset = parameterMember(params, "RearOffset", kRearOffsetRange);
+    d.params.RetardVal = parameterMember(params, "RetardVal", kRetardValRange);
+    d.params.CrankRevs = parameterMember(params, "CrankRevs", kCrankRevsRange);
+    d.params.RPMLimit = parameterMember(params, "RPMLimit", kRPMLimitRange);
     d.params.FixedLimFlag = member<bool>(params, "FixedLimFlag", "true or false");
     d.params.SelEEPROMTblFlag = member<bool>(params, "SelEEPROMTblFlag", "true or false");
     d.params.RetardEnableFlag = member<bool>(params, "RetardEnableFlag", "true or false");

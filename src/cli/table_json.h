@@ -22,7 +22,8 @@ struct TableDocument {
 
 // Reads the object tableJson prints. Throws std::runtime_error naming what is wrong: not
 // JSON, a missing or mistyped member, a table type other than RACE, EX or TEX, a
-// parameter outside the 16-bit range, a curve without exactly 16 finite numbers.
+// parameter outside the range the table file reader holds it to, a curve without exactly 16 finite
+// numbers.
 [[nodiscard]] TableDocument parseTableJson(std::string_view text);
 
 } // namespace kv::cli

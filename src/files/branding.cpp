@@ -3,6 +3,7 @@
 
 #include "base/errors.h"
 #include "table/numbers.h"
+#include "textlib/text_lines.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,9 +18,20 @@ KvError pastEndError() {
     return KvError(62, "Kestrel Vanta", "Input past end of file");
 }
 
-bool readLine(std::istream& in, std::string& line) {
-    if (!std::getline(in, line)) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+// The branding file is a few lines; more than this is not one.
+constexpr std::size_t kMaxBrandingBytes = 64 * 1024;
+
+std::string readText(std::istream& in) {
+    std::string bytes(kMaxBrandingBytes, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
+bool readLine(LineReader& lines, std::string& line) {
+    std::string_view raw;
+    if (!lines.next(raw)) return false;
+    line = fromWindows1252(raw);
     return true;
 }
 
@@ -56,7 +68,9 @@ Branding defaultBranding() {
     return b;
 }
 
-void readBranding(std::istream& in, Branding& out) {
+void readBranding(std::istream& stream, Branding& out) {
+    const std::string text = readText(stream);
+    LineReader in(text);
     std::string line;
     // Heading lines, then the first line of the brand group.
     do {

@@ -23,10 +23,10 @@ struct Branding {
 
 [[nodiscard]] Branding defaultBranding();
 
-// Reads the two groups from a branding file's lines. Lines are kept exactly as read
-// (a trailing carriage return of a CR LF line end excepted). A file that ends before
-// its second separator raises the run-time "Input past end of file" error after
-// storing what it read, as the reading would.
+// Reads the two groups from a branding file's lines (any line end, textlib/text_lines.h).
+// The file's Windows-1252 text is kept as UTF-8, like every text inside the program. A file that
+// ends before its second separator raises the run-time "Input past end of file" error after storing
+// what it read, as the reading would.
 void readBranding(std::istream& in, Branding& out);
 
 struct FontChoice {

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/curve_data.h"
 
+#include "textlib/text_lines.h"
+
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -21,17 +24,6 @@ void appendNumber(std::string& out, double v) {
     out.append(buf.data(), res.ptr);
 }
 
-// Cuts the next CR LF line off `rest`; nullopt when no CR LF ends it, or when a bare
-// CR or LF stands inside it.
-std::optional<std::string_view> nextLine(std::string_view& rest) {
-    const auto lf = rest.find('\n');
-    if (lf == std::string_view::npos || lf == 0 || rest[lf - 1] != '\r') return std::nullopt;
-    const std::string_view line = rest.substr(0, lf - 1);
-    if (line.find('\r') != std::string_view::npos) return std::nullopt;
-    rest.remove_prefix(lf + 1);
-    return line;
-}
-
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -49,24 +41,54 @@ std::string_view nextField(std::string_view& line) {
     return field;
 }
 
-// A finite double spelled as a whole field; from_chars also takes "nan" and "inf",
-// which are refused here, and reports values beyond the range of a double.
-std::optional<double> finiteNumber(std::string_view field) {
-    if (field.empty()) return std::nullopt;
-    double v = 0;
-    const auto res = std::from_chars(field.data(), field.data() + field.size(), v);
-    if (res.ec != std::errc() || res.ptr != field.data() + field.size() || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+// Whether a number that from_chars found out of range is too small rather than too large:
+// the decimal position of its first significant digit, from the digits and exponent.
+bool underflows(std::string_view field) {
+    if (!field.empty() && field.front() == '-') field.remove_prefix(1);
+    const auto e = field.find_first_of("eE");
+    const std::string_view mantissa = field.substr(0, e);
+    long long exponent = 0;
+    if (e != std::string_view::npos) {
+        std::string_view digits = field.substr(e + 1);
+        const bool negative = !digits.empty() && digits.front() == '-';
+        if (!digits.empty() && (digits.front() == '-' || digits.front() == '+'))
+            digits.remove_prefix(1);
+        for (const char c : digits)
+            exponent = std::min(exponent * 10 + (c - '0'), 1000000000LL);
+        if (negative) exponent = -exponent;
+    }
+    long long beforePoint = -1;
+    long long firstDigit = -1;
+    long long index = 0;
+    for (const char c : mantissa) {
+        if (c == '.') {
+            beforePoint = index;
+            continue;
+        }
+        if (firstDigit < 0 && c != '0') firstDigit = index;
+        ++index;
+    }
+    if (beforePoint < 0) beforePoint = index;
+    return beforePoint - firstDigit + exponent <= 0;
 }
 
-bool onlyTextBytes(std::string_view bytes) {
-    for (const char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c >= 0x80 || (c < 0x20 && c != '\r' && c != '\n' && c != '\t') || c == 0x7F)
-            return false;
+// A finite double spelled as a whole field, with an optional sign. from_chars also takes
+// "nan" and "inf", which are refused here; a number too small for a double reads as a
+// zero of its sign, one too large is refused.
+std::optional<double> finiteNumber(std::string_view field) {
+    std::string_view digits = field;
+    if (!digits.empty() && digits.front() == '+') {
+        digits.remove_prefix(1);
+        if (!digits.empty() && digits.front() == '-') return std::nullopt;
     }
-    return true;
+    if (digits.empty()) return std::nullopt;
+    double v = 0;
+    const auto res = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+    if (res.ptr != digits.data() + digits.size()) return std::nullopt;
+    if (res.ec == std::errc::result_out_of_range && underflows(digits))
+        return digits.front() == '-' ? -0.0 : 0.0;
+    if (res.ec != std::errc() || !std::isfinite(v)) return std::nullopt;
+    return v;
 }
 
 } // namespace
@@ -89,28 +111,25 @@ std::string curveDataText(const Table16x2& t) {
 }
 
 std::optional<CurveSection> parseCurveData(std::string_view bytes) {
-    if (!onlyTextBytes(bytes)) return std::nullopt;
-    std::string_view rest = bytes;
-    const auto magic = nextLine(rest);
-    if (!magic || *magic != kCurveMagic) return std::nullopt;
-    const auto shape = nextLine(rest);
-    if (!shape || *shape != kPointsLine) return std::nullopt;
+    if (!isSingleByteText(bytes)) return std::nullopt;
+    LineReader lines(bytes);
+    std::string_view line;
+    if (!lines.next(line) || line != kCurveMagic) return std::nullopt;
+    if (!lines.next(line) || line != kPointsLine) return std::nullopt;
 
     CurveSection section;
     for (int p = 1; p <= kPoints; ++p) {
-        auto line = nextLine(rest);
-        if (!line) return std::nullopt;
-        const auto rpm = finiteNumber(nextField(*line));
-        const auto wot = finiteNumber(nextField(*line));
-        const auto low = finiteNumber(nextField(*line));
-        if (!rpm || *rpm != (p - 1) * 500.0 || !wot || !low || !nextField(*line).empty())
+        if (!lines.next(line)) return std::nullopt;
+        const auto rpm = finiteNumber(nextField(line));
+        const auto wot = finiteNumber(nextField(line));
+        const auto low = finiteNumber(nextField(line));
+        if (!rpm || *rpm != (p - 1) * 500.0 || !wot || !low || !nextField(line).empty())
             return std::nullopt;
         section.values(p, kWot) = *wot;
         section.values(p, kLow) = *low;
     }
-    const auto end = nextLine(rest);
-    if (!end || *end != kEndLine) return std::nullopt;
-    section.end = bytes.size() - rest.size();
+    if (!lines.next(line) || line != kEndLine) return std::nullopt;
+    section.end = lines.offset();
     return section;
 }
 

@@ -11,7 +11,8 @@
 namespace kv {
 
 // The curve data layout shared by table files and the limit and template files
-// (docs/file-format.md). Plain ASCII lines ended by CR LF:
+// (docs/file-format.md). Single-byte text lines, written ended by CR LF (read with any line
+// end, textlib/text_lines.h):
 //
 //   KVCURVES 1
 //   POINTS 16 SERIES 2
@@ -34,8 +35,8 @@ struct CurveSection {
 };
 
 // Reads the curve data section at the start of `bytes`. Refuses (nullopt) anything not
-// in the layout: a missing or truncated section, other line ends, bytes outside
-// printable ASCII anywhere in `bytes`, numbers that are not finite doubles.
+// in the layout: a missing or truncated section, control bytes anywhere in `bytes` (the
+// file is not text), numbers beyond the range of a double, "nan" or "inf".
 [[nodiscard]] std::optional<CurveSection> parseCurveData(std::string_view bytes);
 
 // The whole of a regular file of at most kMaxCurveFileBytes; nullopt for a file that is

@@ -4,16 +4,11 @@
 #include "base/errors.h"
 #include "files/curve_data.h"
 #include "table/numbers.h"
+#include "textlib/text_lines.h"
 #include "textlib/text_routines.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
-#include <cerrno>
-#include <fcntl.h>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kv {
 namespace {
@@ -45,30 +40,6 @@ std::int16_t clampTo(std::int16_t v, std::int16_t lo, std::int16_t hi) {
     return std::clamp(v, lo, hi);
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// A new, empty file beside `target`; -1 if none can be made there.
-int createSibling(const std::filesystem::path& target, std::string& name) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name =
-            (target.parent_path() / ("." + target.filename().string() + ".kv" +
-                                     std::to_string(::getpid()) + "-" + std::to_string(counter++)))
-                .string();
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
 } // namespace
 
 std::string tableFileText(const Table16x2& values, const ModuleParameters& p,
@@ -90,30 +61,6 @@ std::string tableFileText(const Table16x2& values, const ModuleParameters& p,
     return out;
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes) {
-    std::error_code ec;
-    std::filesystem::path target(path);
-    // Replace what a link points to, not the link itself.
-    if (std::filesystem::is_symlink(target, ec)) {
-        const auto resolved = std::filesystem::weakly_canonical(target, ec);
-        if (ec) return false;
-        target = resolved;
-    }
-    if (target.filename().empty()) return false;
-    std::string tmp;
-    const int fd = createSibling(target, tmp);
-    if (fd < 0) return false;
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(tmp.c_str(), target.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    return true;
-}
-
 bool writeTableFile(const std::string& path, const ProgramState& s) {
     return writeFileAtomically(path, tableFileText(s.live.values, s.params, s.TableType));
 }
@@ -127,14 +74,10 @@ std::optional<TableFileContents> readTableFile(const std::string& path) {
     TableFileContents contents;
     contents.values = section->values;
     // Every line of the file is looked at, the curve section's too; it holds no "!".
-    std::string_view rest = *bytes;
-    while (!rest.empty()) {
-        const auto lf = rest.find('\n');
-        std::string_view line = rest.substr(0, lf);
-        rest.remove_prefix(lf == std::string_view::npos ? rest.size() : lf + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    LineReader lines(*bytes);
+    std::string_view line;
+    while (lines.next(line))
         if (line.find('!') != std::string_view::npos) contents.parameterLines.emplace_back(line);
-    }
     return contents;
 }
 
@@ -151,10 +94,9 @@ TableFileParameters parameterDefaults(const ModuleParameters& current) {
 
 void applyParameterLines(const std::vector<std::string>& lines, TableFileParameters& p) {
     bool overflowed = false;
-    const auto number = [&](const std::string& line, std::int16_t& target, std::int16_t lo,
-                            std::int16_t hi) {
+    const auto number = [&](const std::string& line, std::int16_t& target, ParameterRange r) {
         try {
-            target = clampTo(toInt16(leadingNumber(valueText(line))), lo, hi);
+            target = clampTo(toInt16(leadingNumber(valueText(line))), r.lowest, r.highest);
         } catch (const KvError&) {
             overflowed = true;
         }
@@ -165,14 +107,14 @@ void applyParameterLines(const std::vector<std::string>& lines, TableFileParamet
     ModuleParameters& m = p.params;
     for (const std::string& line : lines) {
         // Each key is tested on its own: a line holding two keys sets both.
-        if (containsNoCase(line, "!RearOffset")) number(line, m.RearOffset, -5, 5);
-        if (containsNoCase(line, "!RetardVal")) number(line, m.RetardVal, 0, 10);
-        if (containsNoCase(line, "!CrankRevs")) number(line, m.CrankRevs, 1, 3);
+        if (containsNoCase(line, "!RearOffset")) number(line, m.RearOffset, kRearOffsetRange);
+        if (containsNoCase(line, "!RetardVal")) number(line, m.RetardVal, kRetardValRange);
+        if (containsNoCase(line, "!CrankRevs")) number(line, m.CrankRevs, kCrankRevsRange);
         if (containsNoCase(line, "!FixedLimFlag")) flag(line, m.FixedLimFlag);
         if (containsNoCase(line, "!SelEEPROMTblFlag")) flag(line, m.SelEEPROMTblFlag);
         if (containsNoCase(line, "!KickStartFlag")) flag(line, m.KickStartFlag);
         if (containsNoCase(line, "!RetardEnableFlag")) flag(line, m.RetardEnableFlag);
-        if (containsNoCase(line, "!RPMLimit")) number(line, m.RPMLimit, 3000, 9900);
+        if (containsNoCase(line, "!RPMLimit")) number(line, m.RPMLimit, kRPMLimitRange);
         if (containsNoCase(line, "!Version")) {
             // "TEX" first: it contains "EX".
             const std::string v = valueText(line);

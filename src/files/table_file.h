@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "files/file_save.h"
 #include "table/program_state.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,13 +18,20 @@ struct TableFileParameters {
     std::string TableType = "RACE";
 };
 
+// The ranges the reader holds the four numbers to; anything written outside them would
+// read back as something else.
+struct ParameterRange {
+    std::int16_t lowest;
+    std::int16_t highest;
+};
+inline constexpr ParameterRange kRearOffsetRange{-5, 5};
+inline constexpr ParameterRange kRetardValRange{0, 10};
+inline constexpr ParameterRange kCrankRevsRange{1, 3};
+inline constexpr ParameterRange kRPMLimitRange{3000, 9900};
+
 // The bytes of a table file: the curve data section, then the ten parameter lines.
 [[nodiscard]] std::string tableFileText(const Table16x2& values, const ModuleParameters& params,
                                         const std::string& tableType);
-
-// Writes `bytes` to `path` whole or not at all: into a new file beside the target, which
-// then replaces it. On failure the previous file is as it was and false is returned.
-[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes);
 
 // The table file of the open table (chart values, parameters, type), written atomically.
 [[nodiscard]] bool writeTableFile(const std::string& path, const ProgramState& s);

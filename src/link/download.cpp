@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/close_table.h"
-#include "files/show_table.h"
 #include "base/step_runner.h"
+#include "files/close_table.h"
 #include "files/curve_files.h"
+#include "files/show_table.h"
 #include "link/eeprom_image.h"
 #include "link/protocol.h"
 #include "link/transfers.h"
@@ -40,10 +40,19 @@ bool DownloadFromEEPROM(Shell& shell, LinkHost& link) {
     }
     warn(shell, "Firmware ID: " + s.FirmwareID);
 
-    // 8. The image.
+    // 8. The image, read twice: the protocol has no checksum, so a byte spoilt on the
+    // line is caught only by a second read that does not agree.
     ReadEEPROMData(link);
+    const auto first = s.EEPROMBuffer;
+    if (s.CommOKFlag) ReadEEPROMData(link);
     if (!s.CommOKFlag) {
         warn(shell, "Download failed.");
+        ClearEEPROMBuffer(s);
+        return false;
+    }
+    if (s.EEPROMBuffer != first) {
+        warn(shell, "Download failed - the module's data differed between two reads. Check the "
+                    "cable.");
         ClearEEPROMBuffer(s);
         return false;
     }

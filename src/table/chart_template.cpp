@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/chart_template.h"
 
+#include "textlib/text_lines.h"
+
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -205,21 +207,19 @@ ChartTemplateResult parseChartTemplate(std::string_view text, const ChartLook& b
     if (text.find('\0') != std::string_view::npos)
         return fail(base, 0, "the template is not a text file");
 
+    // A byte-order mark is what some editors put in front of a UTF-8 file; without one the
+    // template is Windows-1252 text like every other file of the program.
+    const bool utf8 = text.substr(0, 3) == "\xEF\xBB\xBF";
+    if (utf8) text.remove_prefix(3);
+
     ChartLook look = base;
     std::set<std::string, std::less<>> seen;
     std::size_t lineNo = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        auto eol = text.find('\n', pos);
-        if (eol == std::string_view::npos) eol = text.size();
-        std::string_view line = text.substr(pos, eol - pos);
-        pos = eol + 1;
+    LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
         ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-
         if (lineNo == 1) {
-            // A byte-order mark is what some editors put in front of a text file.
-            if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
             if (trim(line) != kChartTemplateMagic)
                 return fail(base, 1,
                             "not a chart template (expected \"" + std::string(kChartTemplateMagic) +
@@ -231,7 +231,8 @@ ChartTemplateResult parseChartTemplate(std::string_view text, const ChartLook& b
         const auto eq = line.find('=');
         if (eq == std::string_view::npos) return fail(base, lineNo, "expected \"key = value\"");
         const auto key = trim(line.substr(0, eq));
-        const auto value = line.substr(eq + 1);
+        const std::string value =
+            utf8 ? std::string(line.substr(eq + 1)) : fromWindows1252(line.substr(eq + 1));
         if (key.empty() || key.size() > 40) return fail(base, lineNo, "expected \"key = value\"");
         if (seen.contains(key))
             return fail(base, lineNo, "\"" + std::string(key) + "\" is given twice");

@@ -11,7 +11,8 @@ namespace kv {
 // The chart's appearance. A default-constructed look is the one designed in the
 // program; a chart template replaces any part of it.
 //
-// Template text: the first line is exactly "Kestrel Vanta chart template 1"; every
+// Template text (Windows-1252, or UTF-8 after a byte-order mark; any line end, a final
+// Ctrl-Z ignored): the first line is exactly "Kestrel Vanta chart template 1"; every
 // further line is empty, a comment starting with "#", or "key = value". Keys:
 //   header, x.title, y.title, series1.legend, series2.legend   text, 1..120 bytes
 //   header.size                                                 point size 6..48

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/main_window.h"
 #include "link/ui/port_select_frame.h"
+#include "app/ui/splash_window.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 #include "table/ui/advance_chart.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QGraphicsTextItem>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -100,6 +102,32 @@ TEST(MainWindow, MenusCarryTheirCaptionsAndNames) {
     EXPECT_EQ(win.w->popupMenu()->title(), "PopUp Edit");
     EXPECT_FALSE(win.w->action("mnuPopUpPaste")->isEnabled());
     EXPECT_FALSE(win.w->menuBar()->actions().contains(win.w->popupMenu()->menuAction()));
+}
+
+// The branding file's Windows-1252 text, whatever ends its lines, shows the same in the
+// splash, the caption and the About box.
+TEST(MainWindow, BrandingTextShowsTheSameEverywhere) {
+    const std::string cfg = "Soci\xe9t\xe9 \x80\nArial\n36\nbold\nnull\n!\nSoci\xe9t\xe9\nRue\n!\n";
+    const std::string ends[] = {"\r\n", "\r", "\n"};
+    for (const std::string& end : ends) {
+        std::string text;
+        for (const char c : cfg)
+            text += c == '\n' ? end : std::string(1, c);
+        TempDir dir;
+        kv::test::writeAll(dir.file("Kestrel_Vanta.cfg"), text + "\x1a");
+        ScriptedDialogs dialogs;
+        Branding b;
+        SplashWindow splash(QString::fromStdString(dir.path().string()), dialogs, b);
+        EXPECT_EQ(splash.companyLabel()->text(), QStringLiteral(u"Soci\u00e9t\u00e9 \u20ac"));
+        Window win(b);
+        EXPECT_EQ(win.w->windowTitle(),
+                  QStringLiteral(u"Soci\u00e9t\u00e9 Kestrel Vanta Version 8.1"));
+        win.dialogs.expectMessage("Soci\u00e9t\u00e9 Kestrel Vanta Version 8.10\n" +
+                                      std::string(kNoticeLine) + "\n\nRue\n",
+                                  Button::OK);
+        win.w->action("mnuAbout")->trigger();
+        EXPECT_TRUE(win.dialogs.done());
+    }
 }
 
 TEST(MainWindow, AboutShowsTheContactLines) {

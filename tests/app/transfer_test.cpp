@@ -154,6 +154,24 @@ TEST(Download, EscapeWhileReadingEndsItWithNoTable) {
         EXPECT_EQ(byte, 0);
 }
 
+constexpr const char* kDiffered =
+    "Download failed - the module's data differed between two reads. Check the cable.";
+
+// The image is read twice; one byte spoilt on the line, in either pass, fails the download.
+TEST(Download, DataDifferingBetweenTwoReadsLeavesNoTable) {
+    for (const char* noisy : {"noisy-read=3", "noisy-read=45"}) {
+        Bench b({"--no-pace", "--id", kRaceId, "--fault", noisy});
+        b.dialogs.expectMessage({}, Button::OK).expectMessage(kDiffered, Button::OK);
+        b.download();
+        ASSERT_TRUE(b.dialogs.done()) << noisy;
+        EXPECT_EQ(b.dialogs.last().title, "Download From EEPROM");
+        EXPECT_FALSE(b.w->tableShown()) << noisy;
+        EXPECT_EQ(b.w->windowTitle(), "Kestrel Vanta Version 8.1 - Data Buffer Empty");
+        for (auto byte : b.w->state().EEPROMBuffer)
+            EXPECT_EQ(byte, 0);
+    }
+}
+
 TEST(Download, CancelAtTheSaveQuestionChangesNothing) {
     Bench b({"--no-pace", "--id", kRaceId});
     b.openTable("RACE", 12.5);
@@ -304,4 +322,14 @@ TEST(CommandLine, DownloadWritesTheTableAndUploadProgramsIt) {
     EXPECT_NE(refused.err.find("Cannot upload - incorrect data for EX versions"),
               std::string::npos);
     EXPECT_EQ(cli({"download", "--port", "nowhere"}).status, 2);
+}
+
+TEST(CommandLine, DownloadOfDataThatDifferedWritesNothing) {
+    TempDir dir;
+    const QString file = QString::fromStdString(dir.file("module.tbl"));
+    SimProcess sim({"--no-pace", "--id", kRaceId, "--fault", "noisy-read=60"});
+    const CliRun r = cli({"download", "--port", QString::fromStdString(sim.device()), "-o", file});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(kDiffered), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("module.tbl")));
 }

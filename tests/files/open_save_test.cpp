@@ -298,10 +298,10 @@ TEST_F(OpenSave, FailedSaveKeepsTheTableAndThePreviousFile) {
     const std::string target = dir.file("sub/t.tbl");
     fs::create_directory(dir.file("sub"));
     writeAll(target, "previous");
-    // A folder in the way stops any user; a read-only folder stops all but root.
+    // A folder in the way stops any user; a read-only file stops all but root.
     const bool root = ::geteuid() == 0;
     const std::string path = root ? dir.file("sub") : target;
-    if (!root) fs::permissions(dir.file("sub"), fs::perms::owner_read | fs::perms::owner_exec);
+    if (!root) fs::permissions(target, fs::perms::owner_read);
 
     // The file in the folder exists, so a user is first asked to replace it.
     const auto choose = [&] {

@@ -31,13 +31,6 @@ TableFileParameters read(const std::vector<std::string>& lines, ModuleParameters
     return p;
 }
 
-std::vector<std::string> files(const TempDir& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir.path()))
-        names.push_back(e.path().filename().string());
-    return names;
-}
-
 } // namespace
 
 TEST(TableFileWriting, ParameterSectionTexts) {
@@ -163,30 +156,4 @@ TEST(TableFileReading, BeyondSixteenBitsIsAnOverflowAfterTheRestIsRead) {
     }
     // -32768.5 rounds to the even -32768, which fits, and is then raised to -5.
     EXPECT_EQ(read({"!RearOffset: -32768.5"}).params.RearOffset, -5);
-}
-
-TEST(TableFileSaving, ReplacesWholeOrNotAtAll) {
-    TempDir dir;
-    const std::string target = dir.file("t.tbl");
-    writeAll(target, std::string(5000, 'x'));
-    ::chmod(target.c_str(), 0640);
-    ASSERT_TRUE(writeFileAtomically(target, "new\r\n"));
-    EXPECT_EQ(readAll(target), "new\r\n");
-    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(files(dir), std::vector<std::string>{"t.tbl"}); // no temporary left behind
-
-    // Through a link the file it points to is replaced and the link stays.
-    fs::create_symlink(target, dir.file("link.tbl"));
-    ASSERT_TRUE(writeFileAtomically(dir.file("link.tbl"), "via link\r\n"));
-    EXPECT_TRUE(fs::is_symlink(dir.file("link.tbl")));
-    EXPECT_EQ(readAll(target), "via link\r\n");
-
-    // A target that cannot be replaced (a folder) or a folder that does not exist.
-    fs::create_directory(dir.file("folder.tbl"));
-    writeAll(dir.file("folder.tbl") + "/inside", "keep");
-    EXPECT_FALSE(writeFileAtomically(dir.file("folder.tbl"), "x"));
-    EXPECT_EQ(readAll(dir.file("folder.tbl") + "/inside"), "keep");
-    EXPECT_FALSE(writeFileAtomically(dir.file("nowhere") + "/t.tbl", "x"));
-    EXPECT_EQ(files(dir).size(), 3u);
 }

@@ -13,6 +13,8 @@ using namespace kv;
 namespace {
 
 const std::string kHead = "Kestrel Vanta chart template 1\n";
+// A byte-order mark makes the template UTF-8; the checks on its texts follow.
+const std::string kUtf8Head = "\xEF\xBB\xBF" + kHead;
 
 } // namespace
 
@@ -46,15 +48,26 @@ TEST(ChartTemplate, KeysOverlayTheBaseAndTheRestIsKept) {
 }
 
 TEST(ChartTemplate, TextConventionsAccepted) {
-    // Windows line ends, a byte-order mark, comments, blank lines, blanks around "=",
-    // a value holding "=", non-ASCII legends and a last line without a line end.
-    const auto r = parseChartTemplate("\xEF\xBB\xBFKestrel Vanta chart template 1\r\n"
-                                      "# comment = ignored\r\n\r\n"
-                                      "  header\t=  Kurven = Vorzündung  \r\n"
-                                      "series1.legend = Vollgas");
-    ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.look.header, "Kurven = Vorzündung");
-    EXPECT_EQ(r.look.series[0].legend, "Vollgas");
+    // Any line end, comments, blank lines, blanks around "=", a value holding "=",
+    // a last line without a line end and a trailing Ctrl-Z; Windows-1252 text, or UTF-8
+    // after a byte-order mark.
+    const std::pair<std::string, std::string> cases[] = {
+        {"Kestrel Vanta chart template 1\r\n# c = x\r\n\r\n  header\t=  K = Vorz\xFCndung \r\n"
+         "series1.legend = Vollgas",
+         "K = Vorz\u00FCndung"},
+        {"Kestrel Vanta chart template 1\rheader = Soci\xE9t\xE9 \x80\rseries1.legend = Vollgas\r",
+         "Soci\u00E9t\u00E9 \u20AC"},
+        {"Kestrel Vanta chart template 1\nheader = x\r\nseries1.legend = Vollgas\n\x1a", "x"},
+        {"\xEF\xBB\xBFKestrel Vanta chart template 1\r\nheader = Vorz\xC3\xBCndung\r\n"
+         "series1.legend = Vollgas\r\n",
+         "Vorz\u00FCndung"},
+    };
+    for (const auto& [text, header] : cases) {
+        const auto r = parseChartTemplate(text);
+        ASSERT_TRUE(r.ok) << text << " -> " << r.error;
+        EXPECT_EQ(r.look.header, header) << text;
+        EXPECT_EQ(r.look.series[0].legend, "Vollgas") << text;
+    }
     EXPECT_TRUE(parseChartTemplate("Kestrel Vanta chart template 1").ok);
 }
 
@@ -72,10 +85,10 @@ TEST(ChartTemplate, RefusedTemplatesSayWhyAndChangeNothing) {
         {kHead + "header = \n", "\"header\" must be a text"},
         {kHead + "header = " + std::string(121, 'x') + "\n", "must be a text"},
         {kHead + "header = a\x01z\n", "must be a text"},
-        {kHead + "header = \xC3\n", "must be a text"},         // cut sequence
-        {kHead + "header = \xC0\xAF\n", "must be a text"},     // overlong
-        {kHead + "header = \xED\xA0\x80\n", "must be a text"}, // surrogate
-        {kHead + "header = \xC2\x85\n", "must be a text"},     // C1 control
+        {kUtf8Head + "header = \xC3\n", "must be a text"},         // cut sequence
+        {kUtf8Head + "header = \xC0\xAF\n", "must be a text"},     // overlong
+        {kUtf8Head + "header = \xED\xA0\x80\n", "must be a text"}, // surrogate
+        {kUtf8Head + "header = \xC2\x85\n", "must be a text"},     // C1 control
         {kHead + "x.range = 10 10\n", "min < max"},
         {kHead + "x.range = 0\n", "min < max"},
         {kHead + "y.range = 0 nan\n", "min < max"},

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/main_window.h"
 #include "base/companion_folder.h"
+#include "textlib/ui/shown_text.h"
 
 #include "app/ui/help_viewer.h"
 #include "app/ui/qt_dialogs.h"
@@ -180,7 +181,7 @@ void MainWindow::finishLoad() {
         return;
     if (!steps.run([&] {
             applyMinimumSize();
-            m_state.BaseCaption = windowTitle().toStdString();
+            m_state.BaseCaption = programText(windowTitle());
             setCaption(m_branding.shortName() + " " + m_state.BaseCaption);
         }))
         return;
@@ -199,8 +200,7 @@ void MainWindow::finishLoad() {
 }
 
 std::string MainWindow::companionPath(const std::string& name) const {
-    return QFile::encodeName(m_folder + QLatin1Char('/') + QString::fromLocal8Bit(name))
-        .toStdString();
+    return QFile::encodeName(m_folder + QLatin1Char('/') + shownText(name)).toStdString();
 }
 
 void MainWindow::setTableShown(bool shown) {
@@ -211,11 +211,11 @@ void MainWindow::setTableShown(bool shown) {
 }
 
 std::string MainWindow::caption() const {
-    return windowTitle().toLocal8Bit().toStdString();
+    return programText(windowTitle());
 }
 
 void MainWindow::setCaption(const std::string& caption) {
-    setWindowTitle(QString::fromLocal8Bit(caption));
+    setWindowTitle(shownText(caption));
 }
 
 void MainWindow::processEvents() {
@@ -223,7 +223,7 @@ void MainWindow::processEvents() {
 }
 
 bool MainWindow::loadChartTemplate() {
-    return m_chart->loadTemplate(QString::fromLocal8Bit(companionPath("Vanta_Chart.oc2")));
+    return m_chart->loadTemplate(QFile::decodeName(companionPath("Vanta_Chart.oc2").c_str()));
 }
 
 void MainWindow::liveTableChanged() {

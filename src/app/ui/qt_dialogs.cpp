@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/qt_dialogs.h"
+#include "textlib/ui/shown_text.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -66,30 +67,29 @@ Button fromStandard(int b, Buttons set) {
 }
 
 std::string toStd(const QString& s) {
-    return s.toLocal8Bit().toStdString();
+    return programText(s);
 }
 
 } // namespace
 
 Button QtDialogs::message(const std::string& text, const std::string& title, Buttons buttons,
                           Icon icon) {
-    QMessageBox box(qtIcon(icon), QString::fromLocal8Bit(title), QString::fromLocal8Bit(text),
-                    standardButtons(buttons), m_parent);
+    QMessageBox box(qtIcon(icon), shownText(title), shownText(text), standardButtons(buttons),
+                    m_parent);
     return fromStandard(box.exec(), buttons);
 }
 
 std::optional<std::string> QtDialogs::input(const std::string& prompt, const std::string& title,
                                             const std::string& defaultAnswer) {
     bool ok = false;
-    const QString answer = QInputDialog::getText(m_parent, QString::fromLocal8Bit(title),
-                                                 QString::fromLocal8Bit(prompt), QLineEdit::Normal,
-                                                 QString::fromLocal8Bit(defaultAnswer), &ok);
+    const QString answer = QInputDialog::getText(m_parent, shownText(title), shownText(prompt),
+                                                 QLineEdit::Normal, shownText(defaultAnswer), &ok);
     if (!ok) return std::nullopt;
     return toStd(answer);
 }
 
 QString QtDialogs::qtFilter(const std::string& filter) {
-    const QStringList parts = QString::fromLocal8Bit(filter).split('|');
+    const QStringList parts = shownText(filter).split('|');
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
         out << parts[i];
@@ -97,8 +97,8 @@ QString QtDialogs::qtFilter(const std::string& filter) {
 }
 
 std::string QtDialogs::openFile(const std::string& title, const std::string& filter) {
-    const QString path = QFileDialog::getOpenFileName(m_parent, QString::fromLocal8Bit(title),
-                                                      m_lastFile, qtFilter(filter));
+    const QString path =
+        QFileDialog::getOpenFileName(m_parent, shownText(title), m_lastFile, qtFilter(filter));
     if (!path.isEmpty()) m_lastFile = path;
     return toStd(path);
 }
@@ -106,8 +106,8 @@ std::string QtDialogs::openFile(const std::string& title, const std::string& fil
 std::string QtDialogs::saveFile(const std::string& title, const std::string& filter) {
     // The program asks its own replace question, so Qt's is switched off.
     const QString path =
-        QFileDialog::getSaveFileName(m_parent, QString::fromLocal8Bit(title), m_lastFile,
-                                     qtFilter(filter), nullptr, QFileDialog::DontConfirmOverwrite);
+        QFileDialog::getSaveFileName(m_parent, shownText(title), m_lastFile, qtFilter(filter),
+                                     nullptr, QFileDialog::DontConfirmOverwrite);
     if (!path.isEmpty()) m_lastFile = path;
     return toStd(path);
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/splash_window.h"
+#include "textlib/ui/shown_text.h"
 
 #include "base/dialogs.h"
 #include "base/step_runner.h"
@@ -127,11 +128,11 @@ void SplashWindow::load(const QString& folder, Dialogs& dialogs, Branding& brand
 
     // A brand item missing is a short branding file: its prompt names the file too.
     if (!steps.run(
-            naming(path, [&] { m_company->setText(QString::fromLatin1(branding.brand(1))); })))
+            naming(path, [&] { m_company->setText(shownText(branding.brand(1))); })))
         return;
     QFont font = m_company->font();
     if (!steps.run(naming(path, [&] {
-            font.setFamily(QString::fromLatin1(branding.brand(2)));
+            font.setFamily(shownText(branding.brand(2)));
             m_company->setFont(font);
         })))
         return;
@@ -151,7 +152,7 @@ void SplashWindow::load(const QString& folder, Dialogs& dialogs, Branding& brand
         })))
         return;
     QString logoFile;
-    if (!steps.run(naming(path, [&] { logoFile = QString::fromLatin1(branding.brand(5)); })) ||
+    if (!steps.run(naming(path, [&] { logoFile = shownText(branding.brand(5)); })) ||
         !steps.run(naming(folder + QLatin1Char('/') + logoFile, [&] {
             if (isNullLogo(logoFile.toStdString())) return;
             const QString file = folder + QLatin1Char('/') + logoFile;
