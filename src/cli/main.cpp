@@ -28,6 +28,7 @@ const std::map<std::string, Subcommand>& subcommands() {
         {"decode", {kv::cli::runDecode, "decode HEX [--json]"}},
         {"image", {kv::cli::runImage, "image FILE [--module 36=B,37=B]"}},
         {"modify", {kv::cli::runModify, "modify FILE RULE [--cells R1,C1:R2,C2] -o OUT"}},
+        {"diff", {kv::cli::runDiff, "diff A.tbl B.tbl [--json]"}},
     };
     return table;
 }

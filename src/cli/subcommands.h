@@ -22,6 +22,8 @@ int runId(const std::vector<std::string>& args);     // id.cpp
 int runDecode(const std::vector<std::string>& args); // decode.cpp
 int runImage(const std::vector<std::string>& args);  // image.cpp
 int runModify(const std::vector<std::string>& args); // modify.cpp
+// Exit status 0 the same, 1 different, 2 trouble, as diff.
+int runDiff(const std::vector<std::string>& args); // diff.cpp
 
 // A --port argument as a device: ComN through the stored port map, a path as it is.
 int runDownload(const std::vector<std::string>& args);                  // transfer.cpp

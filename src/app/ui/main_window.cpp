@@ -39,8 +39,7 @@ QString installedCompanionFolder() {
 MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolder,
                        std::unique_ptr<PortSettings> portSettings, QWidget* parent)
     : QMainWindow(parent), m_branding(std::move(branding)),
-      m_folder(programFolder.isEmpty() ? installedCompanionFolder()
-                                       : std::move(programFolder)) {
+      m_folder(programFolder.isEmpty() ? installedCompanionFolder() : std::move(programFolder)) {
     setObjectName(QStringLiteral("frmKestrel_Main"));
     setWindowTitle(QStringLiteral("Kestrel Vanta Version 8.1"));
     if (!dialogs) {
@@ -120,6 +119,7 @@ void MainWindow::buildMenus() {
     addItem(m_popup, "Paste", "mnuPopUpPaste");
     addItem(m_popup, "Modify", "mnuPopUpModify");
     wireGridEditing();
+    wireHistoryAndCompare(file, edit);
 
     connect(newTable, &QAction::triggered, this, [this] { runNewTable(*this, this); });
     connect(open, &QAction::triggered, this,
@@ -195,6 +195,8 @@ std::string MainWindow::companionPath(const std::string& name) const {
 
 void MainWindow::setTableShown(bool shown) {
     m_tableShown = shown;
+    if (!shown) forgetOpenTable();
+    updateHistoryActions();
     m_chart->setVisible(shown);
     m_grid->setVisible(shown);
     if (shown) m_grid->setCurrentCell(0, 0);

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -15,6 +16,7 @@ class QMenu;
 namespace kv {
 
 class AdvanceChart;
+class EditHistory;
 class GridView;
 class TableModel;
 class HelpViewer;
@@ -74,6 +76,17 @@ public:
     void mnuDownload_Click();
     void mnuUpload_Click();
 
+    // Undo, Redo and Compare With (main_window_undo.cpp).
+    [[nodiscard]] EditHistory& history() const { return *m_history; }
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    void mnuCompareWith_Click();
+    [[nodiscard]] bool comparing() const;
+    // Runs the Module Parameters dialog (`runDialog`, modal, every change taking effect
+    // at once) as one step of the undo history; nothing is recorded when it changed
+    // nothing.
+    void editModuleParameters(const std::function<void()>& runDialog);
+
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
@@ -88,6 +101,12 @@ private:
     void wireTableViews();
     // The grid's pop-up menu, copy and paste keys and Modify (main_window_edit.cpp).
     void wireGridEditing();
+    void wireHistoryAndCompare(QMenu* file, QMenu* edit);
+    // Undo, Redo and Compare With are available while a table is open and no transfer runs.
+    void updateHistoryActions();
+    // The open table was closed or is being replaced: its history and comparison end.
+    void forgetOpenTable();
+    void endComparison();
     // Port handling of the resize: close an open port, and unless minimised apply the
     // line settings again. Put off while a transfer runs.
     void resetPort(bool minimised);
@@ -108,6 +127,7 @@ private:
     PortSelectFrame* m_portFrame = nullptr;
     ProgressFrame* m_progressFrame = nullptr;
     std::unique_ptr<LinkController> m_link;
+    EditHistory* m_history = nullptr;
     bool m_tableShown = false;
     bool m_transfer = false;
     bool m_portResetPending = false;

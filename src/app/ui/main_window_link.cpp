@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's module commands: the port frame, download and upload.
-#include "base/step_runner.h"
 #include "app/ui/main_window.h"
+#include "base/step_runner.h"
 #include "link/transfers.h"
 #include "link/ui/link_controller.h"
 #include "link/ui/port_select_frame.h"
@@ -36,6 +36,7 @@ template <class Body> void MainWindow::runTransfer(Body&& body) {
     m_grid->setEnabled(false);
     m_chart->setEnabled(false);
     m_transfer = true;
+    updateHistoryActions();
 
     {
         // The command's exchanges reopen the port as they go; the device stays open
@@ -45,6 +46,7 @@ template <class Body> void MainWindow::runTransfer(Body&& body) {
     }
 
     m_transfer = false;
+    updateHistoryActions();
     for (auto& [a, enabled] : was)
         a->setEnabled(enabled);
     m_portFrame->setEnabled(portFrameEnabled);
