@@ -17,6 +17,8 @@ class EditHistory : public QObject {
     Q_OBJECT
 public:
     explicit EditHistory(ProgramState& state, QObject* parent = nullptr);
+    // The stack empties itself as it goes; its owner, going too, must not hear of it.
+    ~EditHistory() override { m_stack.blockSignals(true); }
 
     [[nodiscard]] EditSnapshot snapshot() const { return takeSnapshot(m_state); }
     // One step from `before` to the state as it is now; nothing when nothing changed. The
