@@ -16,9 +16,14 @@ constexpr int kDifferent = 1;
 constexpr int kTrouble = 2;
 
 std::string jsonValue(const ParameterDifference& p, const std::string& v) {
-    if (p.number) return v;
-    if (p.flag) return v == "True" ? "true" : "false";
-    return "\"" + v + "\""; // a table type: RACE, EX or TEX
+    switch (p.kind) {
+    case ParameterDifference::Kind::Number:
+        return v;
+    case ParameterDifference::Kind::Flag:
+        return v == "True" ? "true" : "false";
+    default:
+        return "\"" + v + "\""; // RACE, EX or TEX
+    }
 }
 
 std::string differencesJson(const TableDifferences& d) {

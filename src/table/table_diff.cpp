@@ -26,13 +26,14 @@ TableDifferences compareTables(const ComparedTable& a, const ComparedTable& b) {
     if (a.TableType != b.TableType) d.params.push_back({"TableType", a.TableType, b.TableType});
     const auto number = [&](const char* name, std::int16_t ModuleParameters::*m) {
         if (a.params.*m != b.params.*m)
-            d.params.push_back(
-                {name, std::to_string(a.params.*m), std::to_string(b.params.*m), false, true});
+            d.params.push_back({name, std::to_string(a.params.*m), std::to_string(b.params.*m),
+                                ParameterDifference::Kind::Number});
     };
     const auto flag = [&](const char* name, bool ModuleParameters::*m) {
         const auto word = [](bool f) { return f ? "True" : "False"; };
         if (a.params.*m != b.params.*m)
-            d.params.push_back({name, word(a.params.*m), word(b.params.*m), true, false});
+            d.params.push_back(
+                {name, word(a.params.*m), word(b.params.*m), ParameterDifference::Kind::Flag});
     };
     number("RearOffset", &ModuleParameters::RearOffset);
     number("RetardVal", &ModuleParameters::RetardVal);

@@ -35,13 +35,14 @@ struct CellDifference {
     [[nodiscard]] int rpm() const { return (point - 1) * 500; }
 };
 
-// A parameter (or the table type) by name, each side as the table file writes it.
+// A parameter (or the table type) by name, each side as the table file writes it: a
+// whole number, True or False, or the type's name.
 struct ParameterDifference {
+    enum class Kind { Type, Number, Flag };
     std::string name;
     std::string a;
     std::string b;
-    bool flag = false; // a True/False parameter
-    bool number = false;
+    Kind kind = Kind::Type;
 };
 
 struct TableDifferences {
