@@ -39,7 +39,8 @@ QString installedCompanionFolder() {
 MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolder,
                        std::unique_ptr<PortSettings> portSettings, QWidget* parent)
     : QMainWindow(parent), m_branding(std::move(branding)),
-      m_folder(programFolder.isEmpty() ? installedCompanionFolder() : std::move(programFolder)) {
+      m_folder(programFolder.isEmpty() ? installedCompanionFolder()
+                                       : std::move(programFolder)) {
     setObjectName(QStringLiteral("frmKestrel_Main"));
     setWindowTitle(QStringLiteral("Kestrel Vanta Version 8.1"));
     if (!dialogs) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's module commands: the port frame, download and upload.
-#include "app/ui/main_window.h"
 #include "base/step_runner.h"
+#include "app/ui/main_window.h"
 #include "link/transfers.h"
 #include "link/ui/link_controller.h"
 #include "link/ui/port_select_frame.h"
