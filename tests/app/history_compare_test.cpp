@@ -181,6 +181,13 @@ TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
     QAction* compare = w->action("mnuCompareWith");
     EXPECT_FALSE(compare->isChecked());
 
+    writeAll(dir.file("bad.tbl"), "not a table");
+    dialogs.expectOpenFile(dir.file("bad.tbl"))
+        .expectMessage("Error loading " + dir.file("bad.tbl"), Button::OK);
+    compare->trigger();
+    EXPECT_FALSE(compare->isChecked());
+    EXPECT_EQ(w->chart()->referenceSeries(kWot), nullptr);
+
     dialogs.expectOpenFile(good);
     compare->trigger();
     ASSERT_TRUE(dialogs.done());

@@ -63,12 +63,14 @@ void MainWindow::updateHistoryActions() {
     action("mnuCompareWith")->setEnabled(open);
 }
 
+// A drag under way is not yet a step: going back under it would leave the drag's step
+// starting from a state the history no longer holds.
 void MainWindow::mnuUndo_Click() {
-    if (m_tableShown && !m_transfer) m_history->stack().undo();
+    if (m_tableShown && !m_transfer && !m_chart->dragging()) m_history->stack().undo();
 }
 
 void MainWindow::mnuRedo_Click() {
-    if (m_tableShown && !m_transfer) m_history->stack().redo();
+    if (m_tableShown && !m_transfer && !m_chart->dragging()) m_history->stack().redo();
 }
 
 void MainWindow::editModuleParameters(const std::function<void()>& runDialog) {

@@ -85,6 +85,8 @@ public:
     [[nodiscard]] int valueLabelPoint() const { return m_labelPoint; }
 
     [[nodiscard]] const DragState& dragState() const { return m_drag; }
+    // True from a press that picked a point until the left button comes up.
+    [[nodiscard]] bool dragging() const { return m_dragging; }
 
     // Each drag, press to release, is one step of this history (none: not recorded).
     void setHistory(EditHistory* history) { m_history = history; }
