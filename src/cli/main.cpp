@@ -29,6 +29,7 @@ const std::map<std::string, Subcommand>& subcommands() {
         {"image", {kv::cli::runImage, "image FILE [--module 36=B,37=B]"}},
         {"modify", {kv::cli::runModify, "modify FILE RULE [--cells R1,C1:R2,C2] -o OUT"}},
         {"print", {kv::cli::runPrint, "print FILE -o REPORT.pdf [--comment TEXT]"}},
+        {"diff", {kv::cli::runDiff, "diff A.tbl B.tbl [--json]"}},
     };
     return table;
 }

@@ -23,6 +23,8 @@ int runDecode(const std::vector<std::string>& args); // decode.cpp
 int runImage(const std::vector<std::string>& args);  // image.cpp
 int runModify(const std::vector<std::string>& args); // modify.cpp
 int runPrint(const std::vector<std::string>& args);  // print.cpp
+// Exit status 0 the same, 1 different, 2 trouble, as diff.
+int runDiff(const std::vector<std::string>& args); // diff.cpp
 
 // A --port argument as a device: ComN through the stored port map, a path as it is.
 int runDownload(const std::vector<std::string>& args);                  // transfer.cpp

@@ -6,6 +6,7 @@
 #include "link/ui/progress_frame.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
+#include "table/ui/grid_view.h"
 
 #include "../link/sim_process.h"
 
@@ -270,13 +271,24 @@ TEST(Upload, NoModuleShowsTheTimeOutThenGivesUp) {
     EXPECT_EQ(b.w->state().TableType, "RACE");
 }
 
-TEST(Upload, AResizeDuringProgrammingLeavesItIntact) {
+TEST(Upload, AResizeDuringProgrammingLeavesItIntactAndUndoWaitsForTheEnd) {
     Bench b({"--id", kRaceId});
     b.openTable("RACE", 10.0);
+    b.w->applyInteraction("RACE");
+    QAbstractItemModel* grid = b.w->grid()->model();
+    ASSERT_TRUE(grid->setData(grid->index(1, 1), "10")); // a step to undo, same value
     b.dialogs.expectMessage("Upload completed.", Button::OK);
-    duringProgress(*b.w, "Programming EEPROM", [&] { b.w->resize(700, 500); });
+    bool undoOffered = true;
+    duringProgress(*b.w, "Programming EEPROM", [&] {
+        b.w->resize(700, 500);
+        undoOffered = b.w->action("mnuUndo")->isEnabled();
+        QTest::keyClick(b.w.get(), Qt::Key_Z, Qt::ControlModifier);
+    });
     b.upload();
     ASSERT_TRUE(b.dialogs.done());
+    EXPECT_FALSE(undoOffered);
+    EXPECT_EQ(b.w->state().live.text(1, 1), "10"); // not undone under the transfer
+    EXPECT_TRUE(b.w->action("mnuUndo")->isEnabled());
     const std::string image = b.sim->stop();
     for (int i = 0; i < 32; ++i)
         EXPECT_EQ(byteAt(image, i), 57) << i;

@@ -265,3 +265,61 @@ TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
     EXPECT_EQ(cli({"modify", dir.file("in.tbl"), "+1"}).status, 2);
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.tbl")));
 }
+
+TEST_F(Cli, DiffListsTheCellsAndParametersThatDifferAndExitsAsDiffDoes) {
+    Table16x2 t;
+    t.fill(20);
+    ModuleParameters p;
+    const auto write = [&](const char* name, const std::string& text) {
+        writeAll(dir.file(name), text);
+        return dir.file(name);
+    };
+    const std::string a = write("a.tbl", tableFileText(t, p, "RACE"));
+    Table16x2 changed = t;
+    changed(4, kLow) = 20.000000000000004; // the next double: one decimal hides it
+    ModuleParameters q = p;
+    q.RPMLimit = 6100;
+    q.KickStartFlag = true;
+    const std::string b = write("b.tbl", tableFileText(changed, q, "RACE"));
+    // Read as Open Table reads them: cells above the EX limits lowered to them, an RPM limit
+    // out of range put back, so these two are the same.
+    Table16x2 high = t;
+    high(1, kWot) = 39.5;
+    const std::string ex1 = write("ex1.tbl", tableFileText(high, p, "EX"));
+    const std::string ex2 = write("ex2.tbl", tableFileText(t, p, "EX") + "!RPMLimit: 99\r\n");
+    write("bad.tbl", "not a table\r\n");
+
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out; // empty: none
+    };
+    const Case cases[] = {
+        {{a, a}, 0, ""},
+        {{a, b},
+         1,
+         "Low 1500 RPM: 20 -> 20.000000000000004\nRPMLimit: 3000 -> 6100\n"
+         "KickStartFlag: False -> True\n"},
+        {{a, b, "--json"},
+         1,
+         R"({"same": false, "cells": [{"curve": "Low", "rpm": 1500, "a": 20, )"
+         R"("b": 20.000000000000004}], "params": [{"name": "RPMLimit", "a": 3000, "b": 6100}, )"
+         R"({"name": "KickStartFlag", "a": false, "b": true}]})"
+         "\n"},
+        {{a, a, "--json"}, 0, "{\"same\": true, \"cells\": [], \"params\": []}\n"},
+        {{ex1, ex2}, 0, ""},
+        {{a, dir.file("missing.tbl")}, 2, ""},
+        {{dir.file("bad.tbl"), a}, 2, ""},
+        {{a}, 2, ""},
+        {{a, b, "--xml"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"diff"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome r = cli(args);
+        const std::string what = c.args.back() + " " + std::to_string(c.args.size());
+        EXPECT_EQ(r.status, c.status) << what << r.err;
+        EXPECT_EQ(r.out, c.out) << what;
+        EXPECT_EQ(r.err.empty(), c.status != 2) << what;
+    }
+}

@@ -123,6 +123,7 @@ void MainWindow::buildMenus() {
     addItem(m_popup, "Paste", "mnuPopUpPaste");
     addItem(m_popup, "Modify", "mnuPopUpModify");
     wireGridEditing();
+    wireHistoryAndCompare(file, edit);
 
     connect(newTable, &QAction::triggered, this, [this] { runNewTable(*this, this); });
     connect(open, &QAction::triggered, this,
@@ -205,6 +206,8 @@ std::string MainWindow::companionPath(const std::string& name) const {
 
 void MainWindow::setTableShown(bool shown) {
     m_tableShown = shown;
+    if (!shown) forgetOpenTable();
+    updateHistoryActions();
     m_chart->setVisible(shown);
     m_grid->setVisible(shown);
     if (shown) m_grid->setCurrentCell(0, 0);

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -15,6 +16,7 @@ class QMenu;
 namespace kv {
 
 class AdvanceChart;
+class EditHistory;
 class GridView;
 class TableModel;
 class HelpViewer;
@@ -80,6 +82,17 @@ public:
     // The printers Print Table and Print Set-up use (the system's unless set).
     void setPrinters(std::unique_ptr<PrinterSeam> printers);
 
+    // Undo, Redo and Compare With (main_window_undo.cpp).
+    [[nodiscard]] EditHistory& history() const { return *m_history; }
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    void mnuCompareWith_Click();
+    [[nodiscard]] bool comparing() const;
+    // Runs the Module Parameters dialog (`runDialog`, modal, every change taking effect
+    // at once) as one step of the undo history; nothing is recorded when it changed
+    // nothing.
+    void editModuleParameters(const std::function<void()>& runDialog);
+
 protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
@@ -98,6 +111,12 @@ private:
     // The grid's pop-up menu, copy and paste keys and Modify (main_window_edit.cpp).
     void wireGridEditing();
     void wireParamsAndPrint(); // main_window_print.cpp
+    void wireHistoryAndCompare(QMenu* file, QMenu* edit);
+    // Undo, Redo and Compare With are available while a table is open and no transfer runs.
+    void updateHistoryActions();
+    // The open table was closed or is being replaced: its history and comparison end.
+    void forgetOpenTable();
+    void endComparison();
     // Port handling of the resize: close an open port, and unless minimised apply the
     // line settings again. Put off while a transfer runs.
     void resetPort(bool minimised);
@@ -119,6 +138,7 @@ private:
     ProgressFrame* m_progressFrame = nullptr;
     std::unique_ptr<LinkController> m_link;
     std::unique_ptr<PrinterSeam> m_printers;
+    EditHistory* m_history = nullptr;
     bool m_tableShown = false;
     bool m_transfer = false;
     bool m_portResetPending = false;

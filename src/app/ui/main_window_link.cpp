@@ -36,6 +36,7 @@ template <class Body> void MainWindow::runTransfer(Body&& body) {
     m_grid->setEnabled(false);
     m_chart->setEnabled(false);
     m_transfer = true;
+    updateHistoryActions();
 
     {
         // The command's exchanges reopen the port as they go; the device stays open
@@ -45,6 +46,7 @@ template <class Body> void MainWindow::runTransfer(Body&& body) {
     }
 
     m_transfer = false;
+    updateHistoryActions();
     for (auto& [a, enabled] : was)
         a->setEnabled(enabled);
     m_portFrame->setEnabled(portFrameEnabled);

@@ -19,7 +19,11 @@ void MainWindow::setPrinters(std::unique_ptr<PrinterSeam> printers) {
 }
 
 void MainWindow::mnuEditModParams_Click() {
-    runModuleParameters(*this, this);
+    // A change made with a table open is one step of its history.
+    if (m_tableShown)
+        editModuleParameters([this] { runModuleParameters(*this, this); });
+    else
+        runModuleParameters(*this, this);
 }
 
 void MainWindow::mnuPrintTable_Click() {

@@ -157,6 +157,7 @@ void AdvanceChart::applyLook(const ChartLook& look) {
         m_series[i]->setPointsVisible(s.marker > 0);
         if (s.marker > 0) m_series[i]->setMarkerSize(s.marker);
     }
+    styleReferenceSeries();
 
     QLegend* legend = m_chart->legend();
     legend->setVisible(look.legend != ChartLook::LegendPlace::Hidden);
@@ -298,6 +299,48 @@ void AdvanceChart::placeValueLabel() {
     m_labelBox->setRect(QRectF(QPointF(0, 0), size));
     m_labelBox->setPos(topLeft);
     m_labelText->setPos(kLabelPadding, kLabelPadding);
+}
+
+void AdvanceChart::setReference(const std::optional<Table16x2>& reference, const QString& name) {
+    for (QLineSeries*& series : m_reference) {
+        if (!series) continue;
+        m_chart->removeSeries(series);
+        delete series;
+        series = nullptr;
+    }
+    if (reference) {
+        for (int s = 1; s <= kCurves; ++s) {
+            auto* series = new QLineSeries(m_chart);
+            QList<QPointF> points;
+            for (int p = 1; p <= kPoints; ++p)
+                points.append({rpmOf(p), (*reference)(p, s)});
+            series->replace(points);
+            // Added after the live curves, which keep their places in the chart's list.
+            m_chart->addSeries(series);
+            series->attachAxis(m_axisX);
+            series->attachAxis(m_axisY);
+            series->setName(name + QStringLiteral(" ") +
+                            QString::fromStdString(m_look.series[std::size_t(s - 1)].legend));
+            m_reference[std::size_t(s - 1)] = series;
+        }
+        styleReferenceSeries();
+    }
+    viewport()->update();
+}
+
+QLineSeries* AdvanceChart::referenceSeries(int series) const {
+    return validPoint(series, 1) ? m_reference[std::size_t(series - 1)] : nullptr;
+}
+
+void AdvanceChart::styleReferenceSeries() {
+    for (std::size_t i = 0; i < m_reference.size(); ++i) {
+        if (!m_reference[i]) continue;
+        QPen pen(rgb(m_look.series[i].color));
+        pen.setWidthF(1);
+        pen.setStyle(Qt::DashLine);
+        m_reference[i]->setPen(pen);
+        m_reference[i]->setPointsVisible(false);
+    }
 }
 
 } // namespace kv

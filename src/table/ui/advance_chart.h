@@ -3,12 +3,14 @@
 
 #include "table/chart_template.h"
 #include "table/drag_rules.h"
+#include "table/edit_snapshot.h"
 #include "table/program_state.h"
 
 #include <QChartView>
 #include <QPointF>
 #include <QString>
 #include <array>
+#include <optional>
 
 class QChart;
 class QLineSeries;
@@ -17,6 +19,8 @@ class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
 
 namespace kv {
+
+class EditHistory;
 
 // The advance curves over engine speed, drawn from the live table of the program state
 // (series 1 "WOT", series 2 "Low", point p at (p - 1) x 500 RPM), with the value label
@@ -83,6 +87,17 @@ public:
     [[nodiscard]] int valueLabelPoint() const { return m_labelPoint; }
 
     [[nodiscard]] const DragState& dragState() const { return m_drag; }
+    // True from a press that picked a point until the left button comes up.
+    [[nodiscard]] bool dragging() const { return m_dragging; }
+
+    // Each drag, press to release, is one step of this history (none: not recorded).
+    void setHistory(EditHistory* history) { m_history = history; }
+
+    // A table to compare with, drawn as two thin dashed lines that the legend names
+    // `name`; they are only drawn, never picked or dragged. Nothing: no comparison.
+    void setReference(const std::optional<Table16x2>& reference, const QString& name = {});
+    // The reference line of a curve (kWot, kLow); null while nothing is compared.
+    [[nodiscard]] QLineSeries* referenceSeries(int series) const;
 
     // Draws the chart into `target` (device pixels) of a painter's device, a printer's
     // page say, laid out for that rectangle; the window's own chart is left as it was.
@@ -104,12 +119,14 @@ private:
     void flush();
     void redrawSeries(int series);
     void placeValueLabel();
+    void styleReferenceSeries();
     [[nodiscard]] bool validPoint(int series, int point) const;
 
     ProgramState& m_state;
     ChartLook m_look;
     QChart* m_chart = nullptr;
     std::array<QLineSeries*, 2> m_series{};
+    std::array<QLineSeries*, 2> m_reference{};
     QValueAxis* m_axisX = nullptr;
     QValueAxis* m_axisY = nullptr;
 
@@ -127,6 +144,8 @@ private:
     // releases act only on a drag that a press started, so a point left selected by an
     // earlier drag never moves or writes the grid on its own.
     bool m_dragging = false;
+    EditHistory* m_history = nullptr;
+    EditSnapshot m_beforeDrag;
 };
 
 } // namespace kv

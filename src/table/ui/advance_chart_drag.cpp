@@ -3,6 +3,7 @@
 // 0.2-degree steps, the release hands the value to the grid.
 #include "table/numbers.h"
 #include "table/ui/advance_chart.h"
+#include "table/ui/edit_history.h"
 
 #include <QMouseEvent>
 
@@ -45,6 +46,7 @@ void AdvanceChart::mousePressEvent(QMouseEvent* event) {
     m_drag.DragSeries = hit.series;
     m_drag.DragPoint = hit.point;
     m_dragging = true;
+    m_beforeDrag = takeSnapshot(m_state);
     Q_EMIT currentCellRequested(rowOfSeries(hit.series), hit.point);
 
     Batch batch(*this);
@@ -81,6 +83,7 @@ void AdvanceChart::mouseReleaseEvent(QMouseEvent* event) {
     const int col = m_drag.DragPoint;
     m_state.live.setText(row, col, format1(value(m_drag.DragSeries, m_drag.DragPoint)));
     hideValueLabel();
+    if (m_history) m_history->record(QStringLiteral("Drag"), m_beforeDrag);
     Q_EMIT gridTextWritten(row, col);
 }
 

@@ -4,6 +4,7 @@
 #include "base/step_runner.h"
 #include "table/grid_edit.h"
 #include "table/ui/advance_chart.h"
+#include "table/ui/edit_history.h"
 #include "table/ui/grid_view.h"
 #include "table/ui/table_model.h"
 
@@ -66,7 +67,9 @@ void GridEditing::mnuPopUpPaste_Click() {
     runStep(m_dialogs, [&] {
         const auto selection = m_grid.selectedRange();
         if (!selection) return;
+        const EditSnapshot before = takeSnapshot(m_state);
         const CellRange target = pasteCopyBuffer(m_state, *selection);
+        if (m_history) m_history->record(QStringLiteral("Paste"), before);
         if (m_state.CopyRowExtent != 0 || m_state.CopyColExtent != 0) m_grid.selectRange(target);
         m_chart.hideValueLabel();
         m_model.storeChanged();
@@ -82,7 +85,9 @@ void GridEditing::mnuPopUpModify_Click() {
         const auto selection = m_grid.selectedRange();
         if (!selection) return;
         m_chart.hideValueLabel();
+        const EditSnapshot before = takeSnapshot(m_state);
         modifySelection(m_state, *selection, *rule);
+        if (m_history) m_history->record(QStringLiteral("Modify"), before);
         m_model.storeChanged();
         m_chart.refresh();
     });

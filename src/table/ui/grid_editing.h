@@ -13,6 +13,7 @@ class QMenu;
 namespace kv {
 
 class AdvanceChart;
+class EditHistory;
 class GridView;
 class TableModel;
 
@@ -41,6 +42,9 @@ public:
     void mnuPopUpPaste_Click();
     void mnuPopUpModify_Click();
 
+    // Each paste and each Modify is one step of this history (none: not recorded).
+    void setHistory(EditHistory* history) { m_history = history; }
+
 private:
     ProgramState& m_state;
     Dialogs& m_dialogs;
@@ -48,6 +52,7 @@ private:
     TableModel& m_model;
     AdvanceChart& m_chart;
     Menu m_menu;
+    EditHistory* m_history = nullptr;
 };
 
 } // namespace kv

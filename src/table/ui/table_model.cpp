@@ -2,12 +2,21 @@
 #include "table/ui/table_model.h"
 
 #include "table/numbers.h"
+#include "table/table_diff.h"
+#include "table/ui/edit_history.h"
 
 #include <QBrush>
 #include <QGuiApplication>
 #include <QPalette>
 
 namespace kv {
+namespace {
+
+// The tint of a cell that differs from the table compared with: a pale amber that keeps
+// the text readable and shows through the selection colours.
+const QColor kDiffersTint(255, 214, 140);
+
+} // namespace
 
 TableModel::TableModel(ProgramState& state, QObject* parent)
     : QAbstractTableModel(parent), m_state(state) {}
@@ -24,6 +33,9 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const int r = index.row(), c = index.column();
     const bool heading = r == 0 || c == 0;
+    const bool differs =
+        !heading && m_reference &&
+        valuesDiffer(m_state.live.values(c, seriesOfRow(r)), (*m_reference)(c, seriesOfRow(r)));
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -32,6 +44,12 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
         return int(Qt::AlignCenter);
     case Qt::BackgroundRole:
         if (heading) return QGuiApplication::palette().brush(QPalette::Button);
+        if (differs) return QBrush(kDiffersTint);
+        return {};
+    case Qt::ToolTipRole:
+        if (differs)
+            return QStringLiteral("Compared table: %1")
+                .arg(QString::fromStdString(exactText((*m_reference)(c, seriesOfRow(r)))));
         return {};
     default:
         return {};
@@ -51,12 +69,19 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
     const int r = index.row(), c = index.column();
     const std::string text = value.toString().toLatin1().toStdString();
     if (m_check && !m_check(r, c, text)) return false;
+    const EditSnapshot before = takeSnapshot(m_state);
     // An accepted text stays as typed; the chart takes its numeric value.
     m_state.live.setText(r, c, text);
     m_state.live.values(c, seriesOfRow(r)) = leadingNumber(text);
+    if (m_history) m_history->record(QStringLiteral("Typing"), before);
     Q_EMIT dataChanged(index, index);
     Q_EMIT cellEdited(r, c);
     return true;
+}
+
+void TableModel::setReference(std::optional<Table16x2> reference) {
+    m_reference = std::move(reference);
+    storeChanged();
 }
 
 void TableModel::storeChanged() {

@@ -5,8 +5,11 @@
 
 #include <QAbstractTableModel>
 #include <functional>
+#include <optional>
 
 namespace kv {
+
+class EditHistory;
 
 // The grid's view of the one store: 3 rows by 17 columns, headings in row 0 and
 // column 0, cell texts as the store holds them. Values never live in the view.
@@ -30,6 +33,14 @@ public:
     using EditCheck = std::function<bool(int row, int col, const std::string& text)>;
     void setEditCheck(EditCheck check) { m_check = std::move(check); }
 
+    // Each accepted typed text is one step of this history (none: not recorded).
+    void setHistory(EditHistory* history) { m_history = history; }
+
+    // A table to compare with: data cells whose value differs from it are tinted and
+    // their tooltips give its value. Nothing: no comparison.
+    void setReference(std::optional<Table16x2> reference);
+    [[nodiscard]] const std::optional<Table16x2>& reference() const { return m_reference; }
+
     // The views follow changes made to the store.
     void storeChanged();
     void cellChanged(int row, int col);
@@ -42,6 +53,8 @@ private:
     ProgramState& m_state;
     bool m_editable = false;
     EditCheck m_check;
+    EditHistory* m_history = nullptr;
+    std::optional<Table16x2> m_reference;
 };
 
 } // namespace kv
