@@ -5,6 +5,7 @@
 #include "link/ui/delay_timer.h"
 #include "link/ui/serial_channel.h"
 #include "sim_process.h"
+#include "support/test_files.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -54,14 +55,20 @@ TEST(SerialChannel, PortHeldByAnotherIsInUse) {
 }
 
 TEST(SerialChannel, RefusedDeviceMentionsTheDialoutGroup) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root may open anything";
-    QTemporaryDir dir;
-    const std::string path = dir.filePath(QStringLiteral("ttyLocked")).toStdString();
+    test::TempDir dir;
+    const std::string path = dir.file("ttyLocked");
     const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0);
     ASSERT_GE(fd, 0);
     ::close(fd);
-    SerialChannel channel([&](int) { return path; });
-    EXPECT_NE(openError(channel).find("dialout"), std::string::npos);
+    const int status = test::asOrdinaryUser(
+        [&] {
+            SerialChannel channel([&](int) { return path; });
+            const std::string text = openError(channel);
+            EXPECT_NE(text.find("dialout"), std::string::npos) << text;
+            return 0;
+        },
+        &dir);
+    EXPECT_EQ(status, 0);
 }
 
 TEST(SerialChannel, ReceiveBufferKeeps256BytesAndReportsTheOverflowOnce) {
