@@ -8,12 +8,13 @@
 #include "support/test_files.h"
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <QTimer>
+#include <asm/termbits.h>
 #include <chrono>
 #include <ctime>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace kv {
@@ -69,6 +70,24 @@ TEST(SerialChannel, RefusedDeviceMentionsTheDialoutGroup) {
         },
         &dir);
     EXPECT_EQ(status, 0);
+}
+
+TEST(SerialChannel, OpenedLineRuns56000Baud8N1) {
+    test::RawPty pty;
+    SerialChannel channel([&](int) { return pty.device; });
+    channel.open();
+    // The settings as the terminal holds them, read from its other end's device.
+    const int fd = ::open(pty.device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios2 t{};
+    ASSERT_EQ(::ioctl(fd, TCGETS2, &t), 0);
+    ::close(fd);
+    EXPECT_EQ(t.c_ospeed, 56000u);
+    EXPECT_EQ(t.c_ispeed, 56000u);
+    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u)
+        << "no parity, one stop bit, no flow control";
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u);
 }
 
 TEST(SerialChannel, ReceiveBufferKeeps256BytesAndReportsTheOverflowOnce) {
