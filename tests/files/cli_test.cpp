@@ -109,6 +109,15 @@ TEST_F(Cli, FailuresAndBadUsage) {
     writeAll(dir.file("nan.json"), std::string(kDocument).replace(kDocument.find("0.1"), 3, "NaN"));
     EXPECT_EQ(cli({"write", dir.file("nan.json"), "-o", dir.file("t.tbl")}).status, 1);
 
+    // A parameter is a whole number: 1.5 is refused, not taken as 1.
+    writeAll(dir.file("half.json"),
+             std::string(kDocument).replace(kDocument.find("\"RetardVal\": 2"), 14,
+                                            "\"RetardVal\": 1.5"));
+    r = cli({"write", dir.file("half.json"), "-o", dir.file("t.tbl")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("RetardVal"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("t.tbl")));
+
     writeAll(dir.file("in.json"), kDocument);
     r = cli({"write", dir.file("in.json"), "-o", dir.file("no/such/folder/t.tbl")});
     EXPECT_EQ(r.status, 1);
@@ -119,6 +128,8 @@ TEST_F(Cli, FailuresAndBadUsage) {
           {"show", "a", "b"},
           {"show", "a", "--xml"},
           {"write", dir.file("in.json")},
+          {"write", dir.file("in.json"), "-o", dir.file("a.tbl"), "-o", dir.file("b.tbl")},
+          {"new", "--type", "EX", "--type", "RACE", "--slope", "1", "-o", dir.file("a.tbl")},
           {"new", "--type", "EX", "-o", "x"},
           {"new", "--type", "tarrow", "--slope", "1", "-o", "x"},
           {"new", "--type", "EX", "--slope", "10", "-o", "x"}}) {
