@@ -12,9 +12,15 @@
 
 namespace kv::fuzz {
 
-// The bytes in a file of this process's own, rewritten for every input.
+// The bytes in a file of this process's own, rewritten for every input; in memory
+// (/dev/shm) where there is one.
 inline const std::string& scratchFile(std::string_view bytes) {
-    static const std::string path = "/tmp/kv-fuzz-" + std::to_string(::getpid()) + ".dat";
+    static const std::string path =
+        std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/kv-fuzz-" +
+        std::to_string(::getpid()) + ".dat";
+    static const struct Cleanup {
+        ~Cleanup() { ::unlink(path.c_str()); }
+    } cleanup;
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;

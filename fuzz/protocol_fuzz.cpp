@@ -5,6 +5,7 @@
 #include "link/eeprom_image.h"
 #include "link/protocol.h"
 #include "scripted_module.h"
+#include "support/test_files.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
