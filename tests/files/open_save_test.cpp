@@ -7,6 +7,7 @@
 #include "support/fake_shell.h"
 
 #include <filesystem>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -322,4 +323,14 @@ TEST_F(OpenSave, FailedSaveKeepsTheTableAndThePreviousFile) {
         &dir);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(readAll(target), "previous");
+}
+
+TEST(ScriptedDialogsTest, APromptPastTheScriptEndsTheTest) {
+    // Answering on (Cancel, say) would let a command that asks again loop for ever.
+    kv::test::ScriptedDialogs script;
+    script.expectError("first", Button::Retry);
+    EXPECT_EQ(script.ShowErrorPrompt(KvError(1, "x", "first")), Button::Retry);
+    EXPECT_NONFATAL_FAILURE(EXPECT_THROW((void)script.ShowErrorPrompt(KvError(1, "x", "again")),
+                                         kv::test::ScriptRanOut),
+                            "unexpected message: \"again\"");
 }
