@@ -52,6 +52,15 @@ TEST_F(Cli, WriteThenShowJsonGivesBackTheDocument) {
     ASSERT_EQ(w.status, 0) << w.err;
     EXPECT_NE(readAll(dir.file("t.tbl")).find("\r\n!RearOffset: -3\r\n"), std::string::npos);
 
+    // \u escapes, which the printer writes for control characters, are read too.
+    std::string escaped = kDocument;
+    escaped.replace(escaped.find("\"EX\""), 4, R"("\u0045X")");
+    escaped.replace(escaped.find(R"("FirmwareID": "")"), 16, R"("FirmwareID": "a\u0008\u00e9")");
+    writeAll(dir.file("u.json"), escaped);
+    const Outcome u = cli({"write", dir.file("u.json"), "-o", dir.file("u.tbl")});
+    ASSERT_EQ(u.status, 0) << u.err;
+    EXPECT_EQ(readAll(dir.file("u.tbl")), readAll(dir.file("t.tbl")));
+
     const Outcome show = cli({"show", dir.file("t.tbl"), "--json"});
     ASSERT_EQ(show.status, 0) << show.err;
     EXPECT_EQ(show.out, kDocument + "\n");
