@@ -2,6 +2,7 @@
 // The module exchanges against a module that answers with the fuzzer's bytes: how many
 // bytes come back for each byte sent, how late, and what the user answers at a prompt.
 #include "base/errors.h"
+#include "fuzz_support.h"
 #include "link/eeprom_image.h"
 #include "link/protocol.h"
 #include "scripted_module.h"
@@ -21,8 +22,11 @@ public:
     Button message(const std::string&, const std::string&, Buttons buttons, Icon) override {
         if (++m_prompts > 12 || m_in.remaining_bytes() == 0) return cancellingAnswer(buttons);
         switch (buttons) {
-        case Buttons::AbortRetryIgnore:
-            return m_in.PickValueInArray({Button::Abort, Button::Retry, Button::Ignore});
+        case Buttons::AbortRetryIgnore: {
+            const Button b = m_in.PickValueInArray({Button::Abort, Button::Retry, Button::Ignore});
+            ignored = ignored || b == Button::Ignore;
+            return b;
+        }
         case Buttons::YesNoCancel:
             return m_in.PickValueInArray({Button::Yes, Button::No, Button::Cancel});
         case Buttons::YesNo:
@@ -42,6 +46,8 @@ public:
     }
     std::string openFile(const std::string&, const std::string&) override { return {}; }
     std::string saveFile(const std::string&, const std::string&) override { return {}; }
+
+    bool ignored = false;
 
 private:
     FuzzedDataProvider& m_in;
@@ -71,6 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 0:
         ReadFirmwareID(host);
         if (s.CommOKFlag) (void)tableTypeOf(s.FirmwareID);
+        // Whatever was ignored, the identification did not come through.
+        if (dialogs.ignored) fuzz::check(!s.CommOKFlag, "no success after an Ignore");
         break;
     case 1:
         ReadEEPROMData(host);
@@ -86,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     default:
         SetEEPROMAddress(host, in.ConsumeIntegralInRange(0, 255));
+        if (dialogs.ignored) fuzz::check(!s.CommOKFlag, "no acknowledge after an Ignore");
         (void)ReadEEPROM(host);
         break;
     }
