@@ -122,6 +122,11 @@ private:
                 case 'f':
                     c = '\f';
                     break;
+                case 'u':
+                    // What the printer writes for a control character, and any other
+                    // character outside the surrogates, as UTF-8.
+                    appendUtf8(out, hex4());
+                    continue;
                 default:
                     fail("unsupported escape");
                 }
@@ -131,6 +136,34 @@ private:
         if (m_i >= m_s.size()) fail("unterminated string");
         ++m_i;
         return out;
+    }
+    unsigned hex4() {
+        if (m_s.size() - m_i < 4) fail("expected four hex digits");
+        unsigned v = 0;
+        for (int k = 0; k < 4; ++k) {
+            const char h = m_s[m_i++];
+            const int d = h >= '0' && h <= '9'   ? h - '0'
+                          : h >= 'a' && h <= 'f' ? h - 'a' + 10
+                          : h >= 'A' && h <= 'F' ? h - 'A' + 10
+                                                 : -1;
+            if (d < 0) fail("expected four hex digits");
+            v = v * 16 + static_cast<unsigned>(d);
+        }
+        if (v >= 0xD800 && v <= 0xDFFF) fail("unsupported escape");
+        return v;
+    }
+    static void appendUtf8(std::string& out, unsigned cp) {
+        const auto put = [&](unsigned b) { out.push_back(static_cast<char>(b)); };
+        if (cp < 0x80) {
+            put(cp);
+        } else if (cp < 0x800) {
+            put(0xC0 | (cp >> 6));
+            put(0x80 | (cp & 0x3F));
+        } else {
+            put(0xE0 | (cp >> 12));
+            put(0x80 | ((cp >> 6) & 0x3F));
+            put(0x80 | (cp & 0x3F));
+        }
     }
     double number() {
         const char* b = m_s.data() + m_i;

@@ -6,11 +6,14 @@
 #include "link/ui/progress_frame.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
+#include "table/numbers.h"
+#include "table/ui/advance_chart.h"
 #include "table/ui/grid_view.h"
 
 #include "../link/sim_process.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -226,6 +229,51 @@ TEST(Upload, TheModuleTypeDecidesWhichTablesItTakes) {
         EXPECT_EQ(b.w->state().TableType, c.table); // the table keeps its own type
         const std::string image = b.sim->stop();
         EXPECT_EQ(byteAt(image, 0), c.taken ? 57 : 0);
+    }
+}
+
+TEST(Upload, SendsTheTableAsEditedNotAsLastOpened) {
+    // A point dragged on the chart and a cell typed in the grid, each after the table
+    // was opened with every value 10 (byte 57).
+    const auto dragWot5Up = [](MainWindow& w) {
+        QWidget* vp = w.chart()->viewport();
+        const QPoint from = w.chart()->pointPosition(kWot, 5).toPoint();
+        const QPoint to = from - QPoint(0, 60);
+        const auto send = [vp](QEvent::Type t, QPoint at, Qt::MouseButton b,
+                               Qt::MouseButtons held) {
+            QMouseEvent ev(t, QPointF(at), QPointF(vp->mapToGlobal(at)), b, held, {});
+            QApplication::sendEvent(vp, &ev);
+        };
+        send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    };
+    const auto typeLow3 = [](MainWindow& w) {
+        QAbstractItemModel* model = w.grid()->model();
+        w.grid()->setCurrentCell(rowOfSeries(kLow), 3);
+        EXPECT_TRUE(model->setData(model->index(rowOfSeries(kLow), 3), "25"));
+    };
+    struct Case {
+        const char* what;
+        std::function<void(MainWindow&)> edit;
+        int series, point;
+    } cases[] = {{"drag", dragWot5Up, kWot, 5}, {"typed", typeLow3, kLow, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bench b({"--no-pace", "--id", kRaceId, "--image", QString::fromStdString(imageHex(0))});
+        b.openTable("RACE", 10.0);
+        b.w->applyInteraction("RACE");
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(b.w.get()));
+        c.edit(*b.w);
+        const double edited = b.w->state().live.values(c.point, c.series);
+        ASSERT_GT(edited, 12.0);
+        b.dialogs.expectMessage("Upload completed.", Button::OK);
+        b.upload();
+        ASSERT_TRUE(b.dialogs.done());
+        const std::string image = b.sim->stop();
+        const int index = (c.series - 1) * kPoints + c.point - 1;
+        EXPECT_EQ(byteAt(image, index), static_cast<int>(roundHalfEven(edited / 0.17578)));
+        EXPECT_EQ(byteAt(image, index == 0 ? 1 : 0), 57); // the rest as opened
     }
 }
 

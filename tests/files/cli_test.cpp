@@ -107,6 +107,15 @@ TEST_F(Cli, WriteThenShowJsonGivesBackTheDocument) {
     ASSERT_EQ(w.status, 0) << w.err;
     EXPECT_NE(readAll(dir.file("t.tbl")).find("\r\n!RearOffset: -3\r\n"), std::string::npos);
 
+    // \u escapes, which the printer writes for control characters, are read too.
+    std::string escaped = kDocument;
+    escaped.replace(escaped.find("\"EX\""), 4, R"("\u0045X")");
+    escaped.replace(escaped.find(R"("FirmwareID": "")"), 16, R"("FirmwareID": "a\u0008\u00e9")");
+    writeAll(dir.file("u.json"), escaped);
+    const Outcome u = cli({"write", dir.file("u.json"), "-o", dir.file("u.tbl")});
+    ASSERT_EQ(u.status, 0) << u.err;
+    EXPECT_EQ(readAll(dir.file("u.tbl")), readAll(dir.file("t.tbl")));
+
     const Outcome show = cli({"show", dir.file("t.tbl"), "--json"});
     ASSERT_EQ(show.status, 0) << show.err;
     EXPECT_EQ(show.out, kDocument + "\n");
@@ -201,6 +210,18 @@ TEST_F(Cli, FailuresAndBadUsage) {
     EXPECT_FALSE(r.err.empty());
     EXPECT_FALSE(std::filesystem::exists(dir.file("t.tbl")));
 
+    writeAll(dir.file("nan.json"), std::string(kDocument).replace(kDocument.find("0.1"), 3, "NaN"));
+    EXPECT_EQ(cli({"write", dir.file("nan.json"), "-o", dir.file("t.tbl")}).status, 1);
+
+    // A parameter is a whole number: 1.5 is refused, not taken as 1.
+    writeAll(dir.file("half.json"),
+             std::string(kDocument).replace(kDocument.find("\"RetardVal\": 2"), 14,
+                                            "\"RetardVal\": 1.5"));
+    r = cli({"write", dir.file("half.json"), "-o", dir.file("t.tbl")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("RetardVal"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("t.tbl")));
+
     writeAll(dir.file("in.json"), kDocument);
     r = cli({"write", dir.file("in.json"), "-o", dir.file("no/such/folder/t.tbl")});
     EXPECT_EQ(r.status, 1);
@@ -211,6 +232,8 @@ TEST_F(Cli, FailuresAndBadUsage) {
           {"show", "a", "b"},
           {"show", "a", "--xml"},
           {"write", dir.file("in.json")},
+          {"write", dir.file("in.json"), "-o", dir.file("a.tbl"), "-o", dir.file("b.tbl")},
+          {"new", "--type", "EX", "--type", "RACE", "--slope", "1", "-o", dir.file("a.tbl")},
           {"new", "--type", "EX", "-o", "x"},
           {"new", "--type", "tarrow", "--slope", "1", "-o", "x"},
           {"new", "--type", "EX", "--slope", "10", "-o", "x"}}) {

@@ -7,10 +7,12 @@
 #include "support/fake_shell.h"
 
 #include <filesystem>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace kv;
+using kv::test::asOrdinaryUser;
 using kv::test::curves;
 using kv::test::readAll;
 using kv::test::writeAll;
@@ -298,27 +300,40 @@ TEST_F(OpenSave, FailedSaveKeepsTheTableAndThePreviousFile) {
     const std::string target = dir.file("sub/t.tbl");
     fs::create_directory(dir.file("sub"));
     writeAll(target, "previous");
-    // A folder in the way stops any user; a read-only file stops all but root.
-    const bool root = ::geteuid() == 0;
-    const std::string path = root ? dir.file("sub") : target;
-    if (!root) fs::permissions(target, fs::perms::owner_read);
+    // A read-only file: the save may neither write it in place nor replace it.
+    fs::permissions(target, fs::perms::owner_read);
 
-    // The file in the folder exists, so a user is first asked to replace it.
     const auto choose = [&] {
-        script.expectSaveFile(path);
-        if (!root) script.expectMessage({}, Button::Yes);
-        script.expectMessage("Error saving " + path, Button::OK);
+        script.expectSaveFile(target).expectMessage({}, Button::Yes);
+        script.expectMessage("Error saving " + target, Button::OK);
     };
-    choose();
-    EXPECT_FALSE(SaveTable(shell));
-    EXPECT_EQ(script.last().title, "File Open");
-    expectShown("a.tbl");
-    EXPECT_EQ(readAll(target), "previous");
+    const int status = asOrdinaryUser(
+        [&] {
+            choose();
+            EXPECT_FALSE(SaveTable(shell));
+            EXPECT_EQ(script.last().title, "File Open");
+            expectShown("a.tbl");
+            EXPECT_EQ(readAll(target), "previous");
 
-    // Close Table whose Yes-save fails keeps the table open.
-    script.expectMessage("Save advance table before closing file?", Button::Yes);
-    choose();
-    EXPECT_FALSE(CloseTable(shell));
-    EXPECT_TRUE(shell.tableShown());
-    EXPECT_TRUE(script.done());
+            // Close Table whose Yes-save fails keeps the table open.
+            script.expectMessage("Save advance table before closing file?", Button::Yes);
+            choose();
+            EXPECT_FALSE(CloseTable(shell));
+            EXPECT_TRUE(shell.tableShown());
+            EXPECT_TRUE(script.done());
+            return 0;
+        },
+        &dir);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(readAll(target), "previous");
+}
+
+TEST(ScriptedDialogsTest, APromptPastTheScriptEndsTheTest) {
+    // Answering on (Cancel, say) would let a command that asks again loop for ever.
+    kv::test::ScriptedDialogs script;
+    script.expectError("first", Button::Retry);
+    EXPECT_EQ(script.ShowErrorPrompt(KvError(1, "x", "first")), Button::Retry);
+    EXPECT_NONFATAL_FAILURE(EXPECT_THROW((void)script.ShowErrorPrompt(KvError(1, "x", "again")),
+                                         kv::test::ScriptRanOut),
+                            "unexpected message: \"again\"");
 }

@@ -42,6 +42,17 @@ TEST(CliLink, IdFailuresAndBadUsage) {
     EXPECT_EQ(cli({"id", "--port", "printer"}).status, 2);
 }
 
+TEST(CliLink, DownloadIntoAMissingFolderFails) {
+    SimProcess sim({"--no-pace"});
+    ASSERT_TRUE(sim.started());
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("no/such/folder/t.tbl"));
+    const CliRun r =
+        cli({"download", "--port", QString::fromStdString(sim.device()), "-o", target});
+    EXPECT_EQ(r.status, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Error saving")) << r.err.toStdString();
+}
+
 TEST(CliLink, DecodesAnImage) {
     // Advance bytes 57 and 1, then 28, offset 56, retard 200, cranking 7, 20, flags, 58.
     const QString hex = QString("39").repeated(16) + QString("01").repeated(16) + "1c38c80714393a";

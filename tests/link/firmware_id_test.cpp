@@ -108,6 +108,21 @@ TEST(FirmwareId, FaultyRepliesGoToTheErrorPromptWithinTheDeadline) {
     }
 }
 
+TEST(FirmwareId, IgnoredLineFailureNeverEndsInSuccess) {
+    // Each failure leaves the reply intact, so only the Ignore stands between the
+    // routine and a success it must not report.
+    for (const char* operation : {"clear", "tx", "take"}) {
+        ScriptedHost host;
+        answer(host, idReply("ABC"));
+        host.module().failOnce(operation);
+        host.script().expectError("The line failed.", Button::Ignore);
+        ReadFirmwareID(host);
+        EXPECT_TRUE(host.script().done()) << operation;
+        EXPECT_FALSE(host.state().CommOKFlag) << operation;
+        EXPECT_FALSE(host.module().isOpen()) << operation;
+    }
+}
+
 TEST(FirmwareId, PortThatWillNotOpenRetriesTheOpenOnly) {
     ScriptedHost host;
     host.module().failOpens(1);

@@ -21,6 +21,12 @@ void ScriptedChannel::requireOpen() const {
     if (!m_open) throw KvError(kErrCommOrOpen, "Comm Error", "Port is not open.");
 }
 
+void ScriptedChannel::failIfAsked(const char* operation) {
+    if (m_failOnce != operation) return;
+    m_failOnce.clear();
+    throw KvError(kErrCommOrOpen, "Comm Error", "The line failed.");
+}
+
 void ScriptedChannel::open() {
     m_trace.push_back("open");
     if (m_open) throw KvError(kErrCommOrOpen, "Comm Error", "Port already open.");
@@ -56,6 +62,7 @@ void ScriptedChannel::clearInput() {
     requireOpen();
     m_trace.push_back("clear");
     std::erase_if(m_input, [this](const Arrival& a) { return a.at <= m_now; });
+    failIfAsked("clear");
 }
 
 std::uint8_t ScriptedChannel::takeByte() {
@@ -64,6 +71,7 @@ std::uint8_t ScriptedChannel::takeByte() {
         throw KvError(kErrCommOrOpen, "Comm Error", "Nothing to take.");
     const auto b = m_input.front().byte;
     m_input.pop_front();
+    failIfAsked("take");
     return b;
 }
 
@@ -81,6 +89,7 @@ void ScriptedChannel::send(std::span<const std::uint8_t> bytes) {
             at += reply.gap;
         }
     }
+    failIfAsked("tx");
 }
 
 std::optional<ScriptedChannel::Clock::time_point> ScriptedChannel::nextArrival() const {

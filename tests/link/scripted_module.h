@@ -38,6 +38,8 @@ public:
     void respondWith(Responder responder) { m_responder = std::move(responder); }
     // The next `count` opens fail as a missing port would.
     void failOpens(int count) { m_openFailures = count; }
+    // The next "clear", "tx" or "take" does its work, then reports a line failure.
+    void failOnce(std::string operation) { m_failOnce = std::move(operation); }
     // Bytes that arrive at once, unasked.
     void inject(std::vector<std::uint8_t> bytes);
     void fireEvent(int code) { raiseEvent(code); }
@@ -63,6 +65,7 @@ private:
         std::uint8_t byte;
     };
     void requireOpen() const;
+    void failIfAsked(const char* operation);
 
     Clock::time_point& m_now;
     std::vector<std::string>& m_trace;
@@ -73,6 +76,7 @@ private:
     int m_port = 0;
     int m_opens = 0;
     int m_openFailures = 0;
+    std::string m_failOnce;
 };
 
 class NullProgress : public ProgressDisplay {

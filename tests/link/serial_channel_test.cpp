@@ -5,14 +5,16 @@
 #include "link/ui/delay_timer.h"
 #include "link/ui/serial_channel.h"
 #include "sim_process.h"
+#include "support/test_files.h"
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <QTimer>
+#include <asm/termbits.h>
 #include <chrono>
 #include <ctime>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace kv {
@@ -57,14 +59,38 @@ TEST(SerialChannel, PortHeldByAnotherIsInUse) {
 }
 
 TEST(SerialChannel, RefusedDeviceMentionsTheDialoutGroup) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root may open anything";
-    QTemporaryDir dir;
-    const std::string path = dir.filePath(QStringLiteral("ttyLocked")).toStdString();
+    test::TempDir dir;
+    const std::string path = dir.file("ttyLocked");
     const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0);
     ASSERT_GE(fd, 0);
     ::close(fd);
-    SerialChannel channel([&](int) { return path; });
-    EXPECT_NE(openError(channel).find("dialout"), std::string::npos);
+    const int status = test::asOrdinaryUser(
+        [&] {
+            SerialChannel channel([&](int) { return path; });
+            const std::string text = openError(channel);
+            EXPECT_NE(text.find("dialout"), std::string::npos) << text;
+            return 0;
+        },
+        &dir);
+    EXPECT_EQ(status, 0);
+}
+
+TEST(SerialChannel, OpenedLineRuns56000Baud8N1) {
+    test::RawPty pty;
+    SerialChannel channel([&](int) { return pty.device; });
+    channel.open();
+    // The settings as the terminal holds them, read from its other end's device.
+    const int fd = ::open(pty.device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios2 t{};
+    ASSERT_EQ(::ioctl(fd, TCGETS2, &t), 0);
+    ::close(fd);
+    EXPECT_EQ(t.c_ospeed, 56000u);
+    EXPECT_EQ(t.c_ispeed, 56000u);
+    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u)
+        << "no parity, one stop bit, no flow control";
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u);
 }
 
 TEST(SerialChannel, ReceiveBufferKeeps256BytesAndReportsTheOverflowOnce) {

@@ -22,8 +22,13 @@ struct Prompt {
     std::string filter;
 };
 
+// Thrown at a prompt after the script's last answer. It derives from nothing, so that no
+// handler of the program catches it and the test ends at once.
+struct ScriptRanOut {};
+
 // Answers prompts from a script and records every one. A prompt the script did not
-// expect, or one whose text differs from the expected, fails the running test.
+// expect, or one whose text differs from the expected, fails the running test; a prompt
+// after the script's end also ends it (ScriptRanOut).
 class ScriptedDialogs : public Dialogs {
 public:
     // `text` empty: any text is accepted.

@@ -2,8 +2,13 @@
 #include "support/test_files.h"
 
 #include <atomic>
+#include <cstdio>
 #include <fstream>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
 #include <sstream>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kv::test {
@@ -25,6 +30,48 @@ TempDir::~TempDir() {
     std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(m_path, ec);
+}
+
+int asOrdinaryUser(const std::function<int()>& body, const TempDir* dir) {
+    const bool root = ::geteuid() == 0;
+    const passwd* nobody = root ? ::getpwnam("nobody") : nullptr;
+    if (root && !nobody) {
+        ADD_FAILURE() << "no user nobody to run as";
+        return -1;
+    }
+    if (root && dir) {
+        std::error_code ec;
+        // Owned by that user, the folder's permissions apply to it as the test set them.
+        const auto give = [&](const std::filesystem::path& p) {
+            if (::lchown(p.c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
+                ADD_FAILURE() << "chown " << p;
+        };
+        give(dir->path());
+        for (auto& e : std::filesystem::recursive_directory_iterator(dir->path(), ec))
+            give(e.path());
+    }
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ADD_FAILURE() << "fork failed";
+        return -1;
+    }
+    if (pid == 0) {
+        if (root && (::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+                     ::setuid(nobody->pw_uid) != 0))
+            ::_exit(126);
+        int result = 1;
+        try {
+            result = body();
+        } catch (...) {
+            ADD_FAILURE() << "exception in the child";
+        }
+        std::fflush(nullptr);
+        ::_exit(::testing::Test::HasFailure() ? 1 : result);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 void TempDir::copyData(std::initializer_list<const char*> names) const {

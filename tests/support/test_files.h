@@ -4,6 +4,7 @@
 #include "table/table16x2.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace kv::test {
@@ -27,6 +28,11 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Runs `body` in a forked child as an ordinary user (nobody, when the tests run as root,
+// since root ignores permissions) and returns the child's exit status: body's result,
+// or 1 when a check failed in the child. `dir`, when given, is opened to that user.
+[[nodiscard]] int asOrdinaryUser(const std::function<int()>& body, const TempDir* dir = nullptr);
 
 [[nodiscard]] std::string readAll(const std::string& path);
 void writeAll(const std::string& path, const std::string& bytes);

@@ -83,7 +83,10 @@ AdvanceChart::AdvanceChart(ProgramState& state, QWidget* parent)
         series->attachAxis(m_axisY);
         m_series[static_cast<std::size_t>(s - 1)] = series;
     }
+    // The view made a default chart of its own; setChart gives it up without deleting it.
+    QChart* made = chart();
     setChart(m_chart);
+    delete made;
     setRenderHint(QPainter::Antialiasing);
 
     m_labelBox = new QGraphicsRectItem(m_chart);
