@@ -209,10 +209,15 @@ TEST_F(PortSetup, FindModuleAsksEachListedDeviceOnlyWhenPressedAndOffersTheFirst
     c->loadStoredPort();
     frame.show();
     auto* find = frame.findChild<QPushButton*>("cmdFindModule");
+    // The window locks out transfers for as long as the search says it runs.
+    std::vector<bool> searching;
+    QObject::connect(c.get(), &LinkController::searchingChanged,
+                     [&](bool on) { searching.push_back(on && c->searching()); });
 
     dialogs.expectMessage("No module answered on the listed devices.", Button::OK);
     find->click();
     EXPECT_TRUE(dialogs.done());
+    EXPECT_EQ(searching, (std::vector<bool>{true, false}));
     EXPECT_FALSE(silent.log().empty()); // it was asked, and given its second to answer
 
     frame.hide();

@@ -42,8 +42,7 @@ QString installedCompanionFolder() {
 MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolder,
                        std::unique_ptr<PortSettings> portSettings, QWidget* parent)
     : QMainWindow(parent), m_branding(std::move(branding)),
-      m_folder(programFolder.isEmpty() ? installedCompanionFolder()
-                                       : std::move(programFolder)) {
+      m_folder(programFolder.isEmpty() ? installedCompanionFolder() : std::move(programFolder)) {
     setObjectName(QStringLiteral("frmKestrel_Main"));
     setWindowTitle(QStringLiteral("Kestrel Vanta Version 8.1"));
     if (!dialogs) {
@@ -70,6 +69,11 @@ MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolde
     m_link = std::make_unique<LinkController>(m_state, *m_dialogs, *m_progressFrame,
                                               std::move(portSettings));
     buildMenus();
+    // A device search asks the port's devices itself: no transfer may start meanwhile.
+    connect(m_link.get(), &LinkController::searchingChanged, this, [this](bool searching) {
+        for (const char* name : {"mnuDownload", "mnuUpload"})
+            action(name)->setEnabled(!searching);
+    });
     resize(900, 640);
 
     // Escape reaches the window whatever has the focus, and is not taken from it.

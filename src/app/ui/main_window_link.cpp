@@ -19,7 +19,7 @@ void MainWindow::mnuPortSetup_Click() {
 // change the open table or its file, or change the port are unavailable; a resize does
 // not close the port under it but has its port handling done when the transfer ends.
 template <class Body> void MainWindow::runTransfer(Body&& body) {
-    if (m_transfer) return;
+    if (m_transfer || m_link->searching()) return;
     static constexpr const char* kLocked[] = {
         "mnuNewTable", "mnuOpenTable",     "mnuCloseTable", "mnuSaveTable",  "mnuDownload",
         "mnuUpload",   "mnuEditModParams", "mnuPopUpPaste", "mnuPopUpModify"};

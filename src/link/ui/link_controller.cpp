@@ -94,6 +94,7 @@ void LinkController::findModule() {
     if (!m_frame || m_searching) return;
     m_searching = true;
     m_frame->setSearching(true);
+    Q_EMIT searchingChanged(true);
     // The program's own port lets go of its device first: one of those asked may be it.
     closePortIfOpen();
     std::optional<std::string> id;
@@ -108,6 +109,7 @@ void LinkController::findModule() {
     }
     m_searching = false;
     m_frame->setSearching(false);
+    Q_EMIT searchingChanged(false);
     const std::string port = portName(m_state.CommPort);
     if (!id) {
         m_frame->setStatus(QStringLiteral("No module answered."));

@@ -49,6 +49,7 @@ public:
     // Asks each listed device in turn for a module's identification and offers the
     // first that gives one for the chosen port. Sends nothing to any device otherwise.
     void findModule();
+    [[nodiscard]] bool searching() const { return m_searching; }
     // The device list's source: the system's list unless a test gives another.
     void setDeviceSource(DeviceSource source) { m_deviceSource = std::move(source); }
 
@@ -56,6 +57,11 @@ public:
     [[nodiscard]] LinkHost& host() { return m_host; }
     [[nodiscard]] SerialChannel& channel() { return m_channel; }
     [[nodiscard]] PortSettings& settings() { return *m_settings; }
+
+Q_SIGNALS:
+    // A search by findModule began (true) or ended (false): while it runs the event loop
+    // runs, and no transfer may start on a device it may be asking.
+    void searchingChanged(bool searching);
 
 private:
     void showDevice();
