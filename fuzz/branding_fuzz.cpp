@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The branding file, and everything the splash and the About box take from it.
-#include "app/branding.h"
+#include "files/branding.h"
 #include "base/errors.h"
 
 #include <cstdint>
