@@ -71,39 +71,6 @@ TEST(MainWindow, AMissingChartTemplateIsReportedAndStartUpGoesOn) {
     EXPECT_EQ(win.w->windowTitle(), "Orvane Kestrel Vanta Version 8.1");
 }
 
-TEST(MainWindow, MenusCarryTheirCaptionsAndNames) {
-    Window win;
-    QStringList bar;
-    for (QAction* a : win.w->menuBar()->actions())
-        bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&Communications", "&Help"}));
-    const std::pair<const char*, const char*> items[] = {
-        {"mnuNewTable", "&New Table"},
-        {"mnuOpenTable", "&Open Table"},
-        {"mnuCloseTable", "&Close Table"},
-        {"mnuSaveTable", "&Save Table"},
-        {"mnuPrintTable", "&Print Table"},
-        {"mnuPrintSetup", "Print Set&up..."},
-        {"mnuExit", "E&xit"},
-        {"mnuEditModParams", "Edit &Module Parameters"},
-        {"mnuDownload", "&Download From EEPROM"},
-        {"mnuUpload", "&Upload To EEPROM"},
-        {"mnuPortSetup", "&Port Setup"},
-        {"mnuHelpContents", "&Contents"},
-        {"mnuAbout", "&About..."},
-        {"mnuPopUpCopy", "Copy"},
-        {"mnuPopUpPaste", "Paste"},
-        {"mnuPopUpModify", "Modify"}};
-    for (const auto& [name, caption] : items) {
-        QAction* a = win.w->action(name);
-        ASSERT_NE(a, nullptr) << name;
-        EXPECT_EQ(a->text(), caption) << name;
-    }
-    EXPECT_EQ(win.w->popupMenu()->title(), "PopUp Edit");
-    EXPECT_FALSE(win.w->action("mnuPopUpPaste")->isEnabled());
-    EXPECT_FALSE(win.w->menuBar()->actions().contains(win.w->popupMenu()->menuAction()));
-}
-
 // The branding file's Windows-1252 text, whatever ends its lines, shows the same in the
 // splash, the caption and the About box.
 TEST(MainWindow, BrandingTextShowsTheSameEverywhere) {
