@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/main_window.h"
-#include "link/ui/port_select_frame.h"
 #include "app/ui/splash_window.h"
+#include "link/ui/port_select_frame.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 #include "table/ui/advance_chart.h"

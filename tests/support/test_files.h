@@ -4,6 +4,7 @@
 #include "table/table16x2.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace kv::test {
@@ -30,6 +31,10 @@ private:
 
 [[nodiscard]] std::string readAll(const std::string& path);
 void writeAll(const std::string& path, const std::string& bytes);
+// The answer of `check` run in a child process as an ordinary user (nobody) when this one is
+// root, so that file rights hold: root reads and writes anything.
+[[nodiscard]] bool asOrdinaryUser(const std::function<bool()>& check);
+
 // Curves rising by `step` a point: WOT from wot + step, Low from low + step.
 [[nodiscard]] Table16x2 curves(double wot, double low, double step = 1);
 
