@@ -93,7 +93,7 @@ TEST_F(Cli, TableFileReadingRules) {
         EXPECT_EQ(cli({"image", dir.file("t.tbl")}).out, image.out) << what;
     }
     for (const std::string& bad :
-         {good + std::string(1, '\0'), "\x01" + good, good + "\x1a!x\r\n"}) {
+         {good + std::string(1, '\0'), "\x01" + good, good + "\x7f", good + "\x1a!x\r\n"}) {
         writeAll(dir.file("t.tbl"), bad);
         const Outcome r = cli({"show", dir.file("t.tbl")});
         EXPECT_EQ(r.status, 1);

@@ -55,8 +55,9 @@ TEST(ChartTemplate, TextConventionsAccepted) {
         {"Kestrel Vanta chart template 1\r\n# c = x\r\n\r\n  header\t=  K = Vorz\xFCndung \r\n"
          "series1.legend = Vollgas",
          "K = Vorz\u00FCndung"},
-        {"Kestrel Vanta chart template 1\rheader = Soci\xE9t\xE9 \x80\rseries1.legend = Vollgas\r",
-         "Soci\u00E9t\u00E9 \u20AC"},
+        {"Kestrel Vanta chart template 1\rheader = Soci\xE9t\xE9 \x80\x9F\rseries1.legend = "
+         "Vollgas\r",
+         "Soci\u00E9t\u00E9 \u20AC\u0178"},
         {"Kestrel Vanta chart template 1\nheader = x\r\nseries1.legend = Vollgas\n\x1a", "x"},
         {"\xEF\xBB\xBFKestrel Vanta chart template 1\r\nheader = Vorz\xC3\xBCndung\r\n"
          "series1.legend = Vollgas\r\n",
