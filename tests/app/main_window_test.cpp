@@ -38,6 +38,18 @@ struct Window {
         EXPECT_TRUE(dialogs.done());
         dialogs.clear();
     }
+    // Shows the window with a RACE table of every value `v`, as if just opened.
+    ProgramState& showTable(double v) {
+        ProgramState& s = w->state();
+        s.AdvanceTable.fill(v);
+        copyAdvanceTableToLive(s);
+        CopyChartToGrid(s);
+        w->liveTableChanged();
+        w->show();
+        w->setTableShown(true);
+        w->applyInteraction("RACE");
+        return s;
+    }
 };
 
 } // namespace
@@ -166,13 +178,7 @@ TEST(MainWindow, ResizeLaysOutChartAndGridInTwips) {
 
 TEST(MainWindow, AtItsMinimumSizeNoHeadingValueOrAxisLabelIsCut) {
     Window win;
-    ProgramState& s = win.w->state();
-    s.AdvanceTable.fill(-38.5);
-    copyAdvanceTableToLive(s);
-    CopyChartToGrid(s);
-    win.w->liveTableChanged();
-    win.w->show();
-    win.w->setTableShown(true);
+    win.showTable(-38.5);
     win.w->resize(1, 1);
     QTest::qWait(50);
     ASSERT_EQ(win.w->size(), win.w->minimumSize());
@@ -200,13 +206,7 @@ TEST(MainWindow, AtItsMinimumSizeNoHeadingValueOrAxisLabelIsCut) {
 
 TEST(MainWindow, ThePortFrameHidesTheChartUnderItAndKeepsItsClicks) {
     Window win;
-    ProgramState& s = win.w->state();
-    s.AdvanceTable.fill(38.0); // the curves run along the top, under the frame
-    copyAdvanceTableToLive(s);
-    CopyChartToGrid(s);
-    win.w->liveTableChanged();
-    win.w->show();
-    win.w->setTableShown(true);
+    win.showTable(38.0); // the curves run along the top, under the frame
     win.w->action("mnuPortSetup")->trigger();
     QWidget* frame = win.w->portFrame();
     ASSERT_TRUE(frame->isVisible());
@@ -257,13 +257,7 @@ TEST(MainWindow, ABadStoredPortLeavesTheEmptyStartWindowWhateverTheAnswer) {
 
 TEST(MainWindow, TypedCellsAreCheckedAndOnlyRaceTablesTakeTyping) {
     Window win;
-    ProgramState& s = win.w->state();
-    s.AdvanceTable.fill(10.0);
-    copyAdvanceTableToLive(s);
-    CopyChartToGrid(s);
-    win.w->liveTableChanged();
-    win.w->setTableShown(true);
-    win.w->applyInteraction("RACE");
+    ProgramState& s = win.showTable(10.0);
     QAbstractItemModel* model = win.w->grid()->model();
     const QModelIndex lowAt500 = model->index(1, 2);
     ASSERT_TRUE(model->flags(lowAt500) & Qt::ItemIsEditable);
