@@ -180,6 +180,21 @@ TEST_F(History, ClosingTheTableEndsItsHistory) {
     EXPECT_FALSE(w->action("mnuUndo")->isEnabled());
 }
 
+// Undo under a drag would take back the step before it while the drag goes on.
+TEST_F(History, UndoWaitsForTheDragUnderWay) {
+    open(writeTable("t.tbl", 9));
+    drag(kWot, 3, 1);
+    const double first = s().live.value(kWot, 3);
+    const QPoint at = w->chart()->pointPosition(kWot, 5).toPoint();
+    mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, at - QPoint(0, 6), Qt::NoButton, Qt::LeftButton);
+    w->action("mnuUndo")->trigger();
+    mouse(QEvent::MouseButtonRelease, at - QPoint(0, 6), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(s().live.value(kWot, 3), first);
+    EXPECT_EQ(stack().count(), 2);
+    EXPECT_EQ(stack().index(), 2);
+}
+
 TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
     const std::string mine = writeTable("mine.tbl", 9);
     const std::string good = writeTable("good.tbl", 9);
