@@ -124,6 +124,7 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         return replaced(kDocument, from, to);
     };
     const std::pair<std::string, std::string> refused[] = {
+        {kDocument + "}", "unexpected text after the object"},
         {with("\"RearOffset\": -3", "\"RearOffset\": 32767"),
          "\"RearOffset\" must be a whole number from -5 to 5"},
         {with("\"RearOffset\": -3", "\"RearOffset\": -6"), "from -5 to 5"},
