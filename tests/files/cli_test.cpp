@@ -232,6 +232,7 @@ TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
         {"RACE", {"+10%", "--cells", "1,16:1,16"}, 6, 11.3 * 1.1, 6, 6},
         {"RACE", {"+30", "--cells", "2,16:1,15"}, 6, 40, 6, 36},
         {"RACE", {"-25"}, 0, 0, 0, 0},
+        {"RACE", {"-.5"}, 5.5, 11.3 - 0.5, 5.5, 5.5}, // a rule, not an option
         {"EX", {"-25"}, -19, -13.7, -19, -19},
         {"EX", {"40", "--cells", "2,1:2,1"}, 6, 11.3, limits(1, kWot), 6},
     };
