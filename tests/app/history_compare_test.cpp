@@ -11,12 +11,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPushButton>
-#include <QTimer>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 
