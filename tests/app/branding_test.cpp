@@ -50,14 +50,3 @@ TEST(BrandingFile, FontWordsAndSizes) {
     EXPECT_TRUE(isNullLogo("NuLL"));
     EXPECT_FALSE(isNullLogo(" null"));
 }
-
-TEST(AboutBox, DefaultsAndAOneLineContactGroup) {
-    EXPECT_EQ(aboutText(defaultBranding()),
-              std::string("Orvane Kestrel Vanta Version 8.10\n") + kNoticeLine +
-                  "\n\nOrvane Motor Electronics\n14 Foundry Lane\nHarrow Ridge, WI 53000\n"
-                  "Tel. (555) 014-2290\nwww.orvane.example\n");
-    Branding one;
-    one.ContactLines = {"AC"};
-    EXPECT_EQ(aboutText(one),
-              std::string("AC Kestrel Vanta Version 8.10\n") + kNoticeLine + "\n\n");
-}

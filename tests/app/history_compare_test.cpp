@@ -11,12 +11,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPushButton>
-#include <QTimer>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -178,6 +178,21 @@ TEST_F(History, ClosingTheTableEndsItsHistory) {
     w->action("mnuCloseTable")->trigger();
     EXPECT_EQ(stack().count(), 0);
     EXPECT_FALSE(w->action("mnuUndo")->isEnabled());
+}
+
+// Undo under a drag would take back the step before it while the drag goes on.
+TEST_F(History, UndoWaitsForTheDragUnderWay) {
+    open(writeTable("t.tbl", 9));
+    drag(kWot, 3, 1);
+    const double first = s().live.value(kWot, 3);
+    const QPoint at = w->chart()->pointPosition(kWot, 5).toPoint();
+    mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, at - QPoint(0, 6), Qt::NoButton, Qt::LeftButton);
+    w->action("mnuUndo")->trigger();
+    mouse(QEvent::MouseButtonRelease, at - QPoint(0, 6), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(s().live.value(kWot, 3), first);
+    EXPECT_EQ(stack().count(), 2);
+    EXPECT_EQ(stack().index(), 2);
 }
 
 TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/main_window.h"
-#include "link/ui/port_select_frame.h"
 #include "app/ui/splash_window.h"
+#include "link/ui/port_select_frame.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 #include "table/ui/advance_chart.h"
@@ -38,6 +38,18 @@ struct Window {
         EXPECT_TRUE(dialogs.done());
         dialogs.clear();
     }
+    // Shows the window with a RACE table of every value `v`, as if just opened.
+    ProgramState& showTable(double v) {
+        ProgramState& s = w->state();
+        s.AdvanceTable.fill(v);
+        copyAdvanceTableToLive(s);
+        CopyChartToGrid(s);
+        w->liveTableChanged();
+        w->show();
+        w->setTableShown(true);
+        w->applyInteraction("RACE");
+        return s;
+    }
 };
 
 } // namespace
@@ -69,39 +81,6 @@ TEST(MainWindow, StartsWithNoTableAndTheMakersCaptionWhichCloseTableDrops) {
 TEST(MainWindow, AMissingChartTemplateIsReportedAndStartUpGoesOn) {
     Window win(defaultBranding(), false);
     EXPECT_EQ(win.w->windowTitle(), "Orvane Kestrel Vanta Version 8.1");
-}
-
-TEST(MainWindow, MenusCarryTheirCaptionsAndNames) {
-    Window win;
-    QStringList bar;
-    for (QAction* a : win.w->menuBar()->actions())
-        bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&Communications", "&Help"}));
-    const std::pair<const char*, const char*> items[] = {
-        {"mnuNewTable", "&New Table"},
-        {"mnuOpenTable", "&Open Table"},
-        {"mnuCloseTable", "&Close Table"},
-        {"mnuSaveTable", "&Save Table"},
-        {"mnuPrintTable", "&Print Table"},
-        {"mnuPrintSetup", "Print Set&up..."},
-        {"mnuExit", "E&xit"},
-        {"mnuEditModParams", "Edit &Module Parameters"},
-        {"mnuDownload", "&Download From EEPROM"},
-        {"mnuUpload", "&Upload To EEPROM"},
-        {"mnuPortSetup", "&Port Setup"},
-        {"mnuHelpContents", "&Contents"},
-        {"mnuAbout", "&About..."},
-        {"mnuPopUpCopy", "Copy"},
-        {"mnuPopUpPaste", "Paste"},
-        {"mnuPopUpModify", "Modify"}};
-    for (const auto& [name, caption] : items) {
-        QAction* a = win.w->action(name);
-        ASSERT_NE(a, nullptr) << name;
-        EXPECT_EQ(a->text(), caption) << name;
-    }
-    EXPECT_EQ(win.w->popupMenu()->title(), "PopUp Edit");
-    EXPECT_FALSE(win.w->action("mnuPopUpPaste")->isEnabled());
-    EXPECT_FALSE(win.w->menuBar()->actions().contains(win.w->popupMenu()->menuAction()));
 }
 
 // The branding file's Windows-1252 text, whatever ends its lines, shows the same in the
@@ -199,13 +178,7 @@ TEST(MainWindow, ResizeLaysOutChartAndGridInTwips) {
 
 TEST(MainWindow, AtItsMinimumSizeNoHeadingValueOrAxisLabelIsCut) {
     Window win;
-    ProgramState& s = win.w->state();
-    s.AdvanceTable.fill(-38.5);
-    copyAdvanceTableToLive(s);
-    CopyChartToGrid(s);
-    win.w->liveTableChanged();
-    win.w->show();
-    win.w->setTableShown(true);
+    win.showTable(-38.5);
     win.w->resize(1, 1);
     QTest::qWait(50);
     ASSERT_EQ(win.w->size(), win.w->minimumSize());
@@ -233,13 +206,7 @@ TEST(MainWindow, AtItsMinimumSizeNoHeadingValueOrAxisLabelIsCut) {
 
 TEST(MainWindow, ThePortFrameHidesTheChartUnderItAndKeepsItsClicks) {
     Window win;
-    ProgramState& s = win.w->state();
-    s.AdvanceTable.fill(38.0); // the curves run along the top, under the frame
-    copyAdvanceTableToLive(s);
-    CopyChartToGrid(s);
-    win.w->liveTableChanged();
-    win.w->show();
-    win.w->setTableShown(true);
+    win.showTable(38.0); // the curves run along the top, under the frame
     win.w->action("mnuPortSetup")->trigger();
     QWidget* frame = win.w->portFrame();
     ASSERT_TRUE(frame->isVisible());
@@ -290,13 +257,7 @@ TEST(MainWindow, ABadStoredPortLeavesTheEmptyStartWindowWhateverTheAnswer) {
 
 TEST(MainWindow, TypedCellsAreCheckedAndOnlyRaceTablesTakeTyping) {
     Window win;
-    ProgramState& s = win.w->state();
-    s.AdvanceTable.fill(10.0);
-    copyAdvanceTableToLive(s);
-    CopyChartToGrid(s);
-    win.w->liveTableChanged();
-    win.w->setTableShown(true);
-    win.w->applyInteraction("RACE");
+    ProgramState& s = win.showTable(10.0);
     QAbstractItemModel* model = win.w->grid()->model();
     const QModelIndex lowAt500 = model->index(1, 2);
     ASSERT_TRUE(model->flags(lowAt500) & Qt::ItemIsEditable);

@@ -93,7 +93,7 @@ TEST_F(Cli, TableFileReadingRules) {
         EXPECT_EQ(cli({"image", dir.file("t.tbl")}).out, image.out) << what;
     }
     for (const std::string& bad :
-         {good + std::string(1, '\0'), "\x01" + good, good + "\x1a!x\r\n"}) {
+         {good + std::string(1, '\0'), "\x01" + good, good + "\x7f", good + "\x1a!x\r\n"}) {
         writeAll(dir.file("t.tbl"), bad);
         const Outcome r = cli({"show", dir.file("t.tbl")});
         EXPECT_EQ(r.status, 1);
@@ -133,6 +133,7 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         return replaced(kDocument, from, to);
     };
     const std::pair<std::string, std::string> refused[] = {
+        {kDocument + "}", "unexpected text after the object"},
         {with("\"RearOffset\": -3", "\"RearOffset\": 32767"),
          "\"RearOffset\" must be a whole number from -5 to 5"},
         {with("\"RearOffset\": -3", "\"RearOffset\": -6"), "from -5 to 5"},
@@ -254,6 +255,7 @@ TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
         {"RACE", {"+10%", "--cells", "1,16:1,16"}, 6, 11.3 * 1.1, 6, 6},
         {"RACE", {"+30", "--cells", "2,16:1,15"}, 6, 40, 6, 36},
         {"RACE", {"-25"}, 0, 0, 0, 0},
+        {"RACE", {"-.5"}, 5.5, 11.3 - 0.5, 5.5, 5.5}, // a rule, not an option
         {"EX", {"-25"}, -19, -13.7, -19, -19},
         {"EX", {"40", "--cells", "2,1:2,1"}, 6, 11.3, limits(1, kWot), 6},
     };

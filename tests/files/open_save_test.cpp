@@ -72,8 +72,8 @@ TEST_F(OpenSave, OpenShowsTheFileAsTheOpenTable) {
     EXPECT_EQ(s().RearOffset, 2);
     EXPECT_FALSE(s().KickStartFlag); // the file says False
     EXPECT_EQ(s().EEPROMBuffer[0], 0);
-    EXPECT_GE(shell.eventsProcessed, 1);
-    EXPECT_GE(shell.liveChanges, 1);
+    EXPECT_EQ(shell.eventsProcessed, 1);
+    EXPECT_EQ(shell.liveChanges, 1);
 }
 
 TEST_F(OpenSave, CaptionKeepsTheLast60CharactersOfALongName) {

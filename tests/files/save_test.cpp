@@ -116,6 +116,7 @@ TEST(Save, RespectsTheFileSystem) {
         {"read-only file", Kind::File, 0444, true, 0777, true, false, false},
         {"another user's file", Kind::File, 0644, false, 0777, true, true, false},
         {"writable file in a closed folder", Kind::File, 0644, true, 0555, true, false, true},
+        {"new file in a closed folder", Kind::None, 20, true, 0555, true, false, false},
         {"FIFO", Kind::Fifo, 0, true, 0777, true, false, false},
         {"socket", Kind::Socket, 0, true, 0777, true, false, false},
         {"folder", Kind::Folder, 0, true, 0777, true, false, false},

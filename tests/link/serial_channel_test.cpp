@@ -7,6 +7,7 @@
 #include "sim_process.h"
 #include "support/test_files.h"
 
+#include "support/test_files.h"
 #include <QCoreApplication>
 #include <QTimer>
 #include <asm/termbits.h>

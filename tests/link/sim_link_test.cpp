@@ -79,7 +79,7 @@ struct SimLink : ::testing::Test {
 };
 
 TEST_F(SimLink, IdentificationGivesTheTableType) {
-    start({"--id", "V1005T EX 2.3"});
+    start({"--id", "V1005T EX 2.3", "--no-pace"});
     ReadFirmwareID(host);
     EXPECT_TRUE(state.CommOKFlag);
     EXPECT_EQ(state.FirmwareID, "V1005T EX 2.3");

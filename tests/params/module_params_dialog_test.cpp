@@ -59,10 +59,10 @@ TEST(ModuleParamsDialog, OpeningSteps) {
          P{.RPMLimit = 5700, .FixedLimFlag = true},
          {10, 72, 5, 1},
          {false, true, true, true}},
-        // 72.5 goes to the even position.
+        // 71.5 goes to the even position, up.
         {"RACE",
-         P{.RPMLimit = 5650, .FixedLimFlag = true},
-         P{.RPMLimit = 5650, .FixedLimFlag = true},
+         P{.RPMLimit = 5750, .FixedLimFlag = true},
+         P{.RPMLimit = 5750, .FixedLimFlag = true},
          {10, 72, 5, 1},
          {false, true, true, true}},
         // Beyond the slider: the thumb at its end, the value kept until the thumb moves.

@@ -36,6 +36,7 @@ private:
 
 [[nodiscard]] std::string readAll(const std::string& path);
 void writeAll(const std::string& path, const std::string& bytes);
+
 // Curves rising by `step` a point: WOT from wot + step, Low from low + step.
 [[nodiscard]] Table16x2 curves(double wot, double low, double step = 1);
 

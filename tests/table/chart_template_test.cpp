@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,8 +54,9 @@ TEST(ChartTemplate, TextConventionsAccepted) {
         {"Kestrel Vanta chart template 1\r\n# c = x\r\n\r\n  header\t=  K = Vorz\xFCndung \r\n"
          "series1.legend = Vollgas",
          "K = Vorz\u00FCndung"},
-        {"Kestrel Vanta chart template 1\rheader = Soci\xE9t\xE9 \x80\rseries1.legend = Vollgas\r",
-         "Soci\u00E9t\u00E9 \u20AC"},
+        {"Kestrel Vanta chart template 1\rheader = Soci\xE9t\xE9 \x80\x9F\rseries1.legend = "
+         "Vollgas\r",
+         "Soci\u00E9t\u00E9 \u20AC\u0178"},
         {"Kestrel Vanta chart template 1\nheader = x\r\nseries1.legend = Vollgas\n\x1a", "x"},
         {"\xEF\xBB\xBFKestrel Vanta chart template 1\r\nheader = Vorz\xC3\xBCndung\r\n"
          "series1.legend = Vollgas\r\n",
@@ -103,6 +103,7 @@ TEST(ChartTemplate, RefusedTemplatesSayWhyAndChangeNothing) {
         {kHead + "series1.width = 0\n", "0.5 to 10"},
         {kHead + "series2.marker = -1\n", "0 to 30"},
         {kHead + "legend = middle\n", "top, bottom"},
+        {kHead + std::string(kChartTemplateMaxBytes, '#'), "too large"},
     };
     for (const auto& [text, why] : cases) {
         const auto r = parseChartTemplate(text, base);
@@ -112,22 +113,6 @@ TEST(ChartTemplate, RefusedTemplatesSayWhyAndChangeNothing) {
     }
     const auto withNul = parseChartTemplate(kHead + std::string("header = a\0b\n", 13));
     EXPECT_NE(withNul.error.find("not a text file"), std::string::npos);
-}
-
-TEST(ChartTemplate, AnyBytesGiveAResult) {
-    std::mt19937 rng(7);
-    std::uniform_int_distribution<int> byte(0, 255);
-    const std::string alphabet = "=#\n\r .-0123456789abcdefxyzrangeticksheaderseries12";
-    for (int i = 0; i < 3000; ++i) {
-        std::string text = i % 2 ? kHead : std::string();
-        const int n = i % 300;
-        for (int k = 0; k < n; ++k)
-            text += i % 3 ? alphabet[static_cast<std::size_t>(byte(rng)) % alphabet.size()]
-                          : static_cast<char>(byte(rng));
-        const auto r = parseChartTemplate(text);
-        EXPECT_TRUE(r.ok || !r.error.empty());
-    }
-    EXPECT_FALSE(parseChartTemplate(kHead + std::string(kChartTemplateMaxBytes, '#')).ok);
 }
 
 TEST(ChartTemplateFile, UnusableFilesAreRefusedWithoutHanging) {
@@ -156,7 +141,9 @@ TEST(ChartTemplateFile, UnusableFilesAreRefusedWithoutHanging) {
     const auto locked = dir.file("locked.oc2");
     test::writeAll(locked, kHead);
     ::chmod(locked.c_str(), 0);
-    if (::access(locked.c_str(), R_OK) != 0) { // the superuser reads it anyway
-        EXPECT_FALSE(readChartTemplate(locked).ok);
-    }
+    EXPECT_EQ(test::asOrdinaryUser([&] {
+        const auto r = readChartTemplate(locked);
+        return !r.ok && r.error.find("cannot be read") != std::string::npos ? 0 : 1;
+    }),
+              0);
 }

@@ -47,17 +47,6 @@ TEST_F(DragEditing, MovingUpStepsInHalvesToEvenAndTheGridWaitsForTheRelease) {
     EXPECT_DOUBLE_EQ(chart->value(kLow, 5), 6.5);
 }
 
-TEST_F(DragEditing, OffStepValueSnapsOnTheFirstMove) {
-    put(kWot, 3, 10.3, "10.3");
-    const QPoint start = at(kWot, 3);
-    press(start);
-    EXPECT_EQ(chart->value(kWot, 3), 10.3); // picking alone changes nothing
-    move(start);
-    EXPECT_DOUBLE_EQ(chart->value(kWot, 3), 10.4);
-    release(start);
-    EXPECT_EQ(state.live.text(2, 3), "10.4");
-}
-
 TEST_F(DragEditing, ValuesStopAtTheLimits) {
     put(kWot, 16, 38.0, "38.0");
     EXPECT_EQ(drag(kWot, 16, -100), 40.0);

@@ -40,8 +40,8 @@ TEST(Numbers, HalvesGoToTheEvenNeighbour) {
 
 TEST(Numbers, NumberTexts) {
     const std::pair<double, const char*> oneDecimal[] = {
-        {10, "10.0"},  {0.25, "0.2"},   {0.35, "0.4"},   {11.111111111, "11.1"},
-        {0.04, "0.0"}, {-1.25, "-1.2"}, {39.96, "40.0"}, {1234.5, "1234.5"}};
+        {10, "10.0"},   {0.25, "0.2"},   {0.35, "0.4"},   {11.111111111, "11.1"}, {0.04, "0.0"},
+        {-0.04, "0.0"}, {-1.25, "-1.2"}, {39.96, "40.0"}, {1234.5, "1234.5"}};
     for (const auto& [v, text] : oneDecimal)
         EXPECT_EQ(format1(v), text) << v;
     const std::tuple<double, const char*, const char*> patterns[] = {{7500, "#0", "7500"},
