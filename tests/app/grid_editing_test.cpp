@@ -7,6 +7,7 @@
 #include "table/numbers.h"
 #include "table/ui/advance_chart.h"
 #include "table/ui/grid_view.h"
+#include "window_fixture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -37,18 +38,8 @@ const std::string kPrompt = "Enter a new value. See examples below or Help for d
                             "   Enter -7.5% to reduce each cell in selection by 7.5%\r\n"
                             "   Enter +15% to increase each cell in selection by 15%";
 
-class GridEditing : public ::testing::Test {
+class GridEditing : public kv::test::WindowTest {
 protected:
-    void SetUp() override {
-        dir.copyAllData();
-        w = std::make_unique<MainWindow>(defaultBranding(), &dialogs,
-                                         QString::fromStdString(dir.path().string()));
-        dialogs.clear();
-        w->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    }
-
-    ProgramState& s() { return w->state(); }
     GridView* grid() { return w->grid(); }
 
     // A table of `type` with WOT 11..26, Low 6..21 and every EX limit at 32.
@@ -108,9 +99,6 @@ protected:
             }
     }
 
-    TempDir dir;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<MainWindow> w;
     LiveTable before;
 };
 

@@ -8,6 +8,7 @@
 #include "table/ui/advance_chart.h"
 #include "table/ui/edit_history.h"
 #include "table/ui/grid_view.h"
+#include "window_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,18 +28,8 @@ using kv::test::writeAll;
 
 namespace {
 
-class History : public ::testing::Test {
+class History : public kv::test::WindowTest {
 protected:
-    void SetUp() override {
-        dir.copyAllData();
-        w = std::make_unique<MainWindow>(defaultBranding(), &dialogs,
-                                         QString::fromStdString(dir.path().string()));
-        dialogs.clear();
-        w->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    }
-
-    ProgramState& s() { return w->state(); }
     QUndoStack& stack() { return w->history().stack(); }
 
     // A RACE table of values no single decimal shows, written to `name` and opened.
@@ -88,10 +79,6 @@ protected:
                 EXPECT_EQ(line(curve - 1)->at(p - 1).y(), expected.live.value(curve, p)) << what;
             }
     }
-
-    TempDir dir;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<MainWindow> w;
 };
 
 } // namespace
