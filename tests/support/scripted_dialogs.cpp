@@ -6,26 +6,17 @@
 namespace kv::test {
 namespace {
 const char* kindName(PromptKind k) {
-    switch (k) {
-    case PromptKind::Message:
-        return "message";
-    case PromptKind::Input:
-        return "input box";
-    case PromptKind::OpenFile:
-        return "open dialog";
-    case PromptKind::SaveFile:
-        return "save dialog";
-    }
-    return "?";
+    static const char* const names[] = {"message", "input box", "open dialog", "save dialog"};
+    return names[static_cast<int>(k)];
 }
 } // namespace
 
 ScriptedDialogs& ScriptedDialogs::expectMessage(std::string text, Button answer) {
-    m_script.push_back({PromptKind::Message, std::move(text), answer, std::nullopt, false});
+    m_script.push_back({PromptKind::Message, std::move(text), answer});
     return *this;
 }
 ScriptedDialogs& ScriptedDialogs::expectError(std::string description, Button answer) {
-    m_script.push_back({PromptKind::Message, std::move(description), answer, std::nullopt, true});
+    m_script.push_back({PromptKind::Message, std::move(description), answer, {}, true});
     return *this;
 }
 ScriptedDialogs& ScriptedDialogs::expectInput(std::string prompt,
