@@ -12,7 +12,7 @@ const char* kindName(PromptKind k) {
 } // namespace
 
 ScriptedDialogs& ScriptedDialogs::expectMessage(std::string text, Button answer) {
-    m_script.push_back({PromptKind::Message, std::move(text), answer});
+    m_script.push_back({PromptKind::Message, std::move(text), answer, {}, false});
     return *this;
 }
 ScriptedDialogs& ScriptedDialogs::expectError(std::string description, Button answer) {
