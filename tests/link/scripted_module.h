@@ -7,7 +7,6 @@
 #include "support/scripted_dialogs.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
@@ -51,7 +50,7 @@ public:
         if (yield) processEvents();
     }
 
-    void setPort(int number) override { port = number; }
+    void setPort(int) override {}
     void open() override { opened = true; }
     void close() override {
         opened = false;
@@ -96,20 +95,11 @@ public:
     void useModule(sim::ModuleModel& model) {
         respond = [&model](std::uint8_t b) { return Reply{model.receive(b)}; };
     }
-    // The bytes sent, as hex pairs: "14 10 00".
-    [[nodiscard]] std::string sentText() const {
-        std::string t;
-        char h[4];
-        for (const auto b : sent)
-            t.append(h, static_cast<std::size_t>(std::snprintf(h, sizeof h, " %02x", b)));
-        return t.empty() ? t : t.substr(1);
-    }
-
     ProgramState s;
     ScriptedDialogs script;
     std::function<Reply(std::uint8_t)> respond;
     std::function<void(int)> onEvents; // on the n-th yield to the event loop, from 1
-    int yields = 0, port = 0;
+    int yields = 0;
     bool opened = false, shown = false;
     Clock::time_point clock{};
     std::deque<std::pair<Clock::time_point, std::uint8_t>> input;

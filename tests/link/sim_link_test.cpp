@@ -31,6 +31,26 @@ TEST(SerialChannel, OpenedLineRuns56000Baud8N1) {
     EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u);
 }
 
+TEST(SerialChannel, OpeningThatFailsSaysWhyAndNamesTheDevice) {
+    RawPty pty;
+    SerialChannel holder([&](int) { return pty.device; });
+    holder.open();
+    SerialChannel channel([&](int n) { return n == 4 ? "/dev/kv-no-such-port" : pty.device; });
+    for (const auto& [port, why] : {std::pair{4, "does not exist"}, {1, "is in use"}}) {
+        channel.setPort(port);
+        try {
+            channel.open();
+            ADD_FAILURE() << "Com" << port << " opened";
+        } catch (const KvError& e) {
+            EXPECT_TRUE(e.description().starts_with("Com" + std::to_string(port)))
+                << e.description();
+            EXPECT_NE(e.description().find(channel.device()), std::string::npos) << e.description();
+            EXPECT_NE(e.description().find(why), std::string::npos) << e.description();
+        }
+        EXPECT_FALSE(channel.isOpen());
+    }
+}
+
 struct SimLink : ::testing::Test {
     void start(QStringList args) {
         sim = std::make_unique<SimProcess>(args);
@@ -55,11 +75,9 @@ TEST_F(SimLink, IdentificationGivesTheTableType) {
 
 TEST_F(SimLink, WriteAndVerifyProgramTheModuleWithThePausesBetweenBytes) {
     start({});
-    std::string hex;
-    for (int i = 0; i < kImageSize; ++i) {
+    for (int i = 0; i < kImageSize; ++i)
         state.EEPROMBuffer[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(250 - 3 * i);
-        hex += QByteArray(1, static_cast<char>(250 - 3 * i)).toHex().toStdString();
-    }
+    const QByteArray image(reinterpret_cast<const char*>(state.EEPROMBuffer.data()), kImageSize);
     WriteEEPROMData(host);
     EXPECT_TRUE(state.CommOKFlag);
     EXPECT_EQ(state.VerifyErrorCount, 0);
@@ -87,7 +105,20 @@ TEST_F(SimLink, WriteAndVerifyProgramTheModuleWithThePausesBetweenBytes) {
         }
     }
     EXPECT_EQ(gaps, 2 + 39 + 3 + 39); // address, writes, address, reads
-    EXPECT_EQ(sim->stop(), hex);
+    EXPECT_EQ(sim->stop(), image.toHex().toStdString());
+}
+
+TEST_F(SimLink, ModuleThatDisappearsEndsTheExchangeWithAMessage) {
+    start({"--no-pace"});
+    channel.open();
+    sim->kill(); // the cable pulled out
+    dialogs.expectError("", Button::Abort);
+    const auto t0 = std::chrono::steady_clock::now();
+    ReadFirmwareID(host);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 2500ms);
+    EXPECT_TRUE(dialogs.done());
+    EXPECT_FALSE(state.CommOKFlag);
+    EXPECT_FALSE(channel.isOpen());
 }
 
 } // namespace
