@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The 39-byte module image, and the port names and numbers.
+#include "base/errors.h"
 #include "link/eeprom_image.h"
+#include "link/port_map.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -14,48 +16,34 @@ EEPROMImage encodeAll(double advance, const ModuleParameters& p, std::uint8_t b3
     return encodeImage(t, p, b36, b37);
 }
 
-struct Decoded {
-    Table16x2 table;
-    ModuleParameters params;
-};
-
-Decoded decodeWith(std::initializer_list<std::pair<int, std::uint8_t>> bytes) {
+ModuleParameters decodeWith(int index, std::uint8_t byte) {
     EEPROMImage image{};
     image.fill(57);
-    for (const auto& [i, b] : bytes)
-        image[static_cast<std::size_t>(i)] = b;
-    Decoded d;
-    decodeImage(image, d.table, d.params);
-    return d;
+    image[static_cast<std::size_t>(index)] = byte;
+    Table16x2 t;
+    ModuleParameters p;
+    decodeImage(image, t, p);
+    return p;
 }
 
-TEST(EepromImage, AdvanceValuesRoundTripThroughTheScale) {
-    for (const auto& [advance, byte] :
-         {std::pair{10.0, 57}, {0.1, 1}, {40.0, 228}, {-3.0, 0}, {50.0, 255}})
-        EXPECT_EQ(encodeAll(advance, {})[0], byte) << advance;
-    // Not limited to 40 here: the download holds values to the table type later.
-    for (const auto& [byte, advance] :
-         {std::pair<std::uint8_t, double>{57, 10.0}, {1, 0.2}, {228, 40.1}, {255, 44.8}})
-        EXPECT_DOUBLE_EQ(decodeWith({{0, byte}}).table(1, 1), advance) << int(byte);
-}
-
-TEST(EepromImage, BytesMapToPointsAndCurves) {
+TEST(EepromImage, AdvanceBytesGoWotFirstThenLowOnTheScale) {
     Table16x2 t;
     for (int p = 1; p <= 16; ++p) {
-        t(p, kWot) = p;      // WOT first, bytes 0..15
-        t(p, kLow) = 20 + p; // then Low, bytes 16..31
+        t(p, kWot) = p;      // bytes 0..15
+        t(p, kLow) = 20 + p; // bytes 16..31
     }
     const EEPROMImage image = encodeImage(t, {}, 0, 0);
     EXPECT_EQ(image[0], 6);    // 1 / 0.17578 = 5.69
     EXPECT_EQ(image[15], 91);  // 16 / 0.17578 = 91.02
     EXPECT_EQ(image[16], 119); // 21 / 0.17578 = 119.47
     EXPECT_EQ(image[31], 205); // 36 / 0.17578 = 204.8
-
     Table16x2 back;
     ModuleParameters p;
     decodeImage(image, back, p);
     EXPECT_DOUBLE_EQ(back(1, kWot), 1.1);
     EXPECT_DOUBLE_EQ(back(16, kLow), 36.0);
+    for (const auto& [advance, byte] : {std::pair{-3.0, 0}, {50.0, 255}}) // limited to a byte
+        EXPECT_EQ(encodeAll(advance, {})[0], byte) << advance;
 }
 
 TEST(EepromImage, ParametersAreScaledRoundedAndLimited) {
@@ -67,7 +55,7 @@ TEST(EepromImage, ParametersAreScaledRoundedAndLimited) {
         int value, index, byte;
     } encoded[] = {
         {kOffset, -5, 33, 0},  {kOffset, 5, 33, 56}, // 56.89 rounds to 57, limited
-        {kRetard, 10, 34, 56}, {kCrank, 0, 35, 1},    {kCrank, 9, 35, 3},
+        {kRetard, 10, 34, 56}, {kCrank, 9, 35, 3},
         {kRpm, 5750, 38, 58},  {kRpm, 5650, 38, 56}, // halves to even
         {kRpm, 2000, 38, 30},  {kRpm, 12000, 38, 99},
     };
@@ -81,24 +69,21 @@ TEST(EepromImage, ParametersAreScaledRoundedAndLimited) {
         Field field;
         int value;
     } decoded[] = {
-        {33, 56, kOffset, 5},   {33, 0, kOffset, -5}, {33, 100, kOffset, 5}, // 13, limited
-        {34, 200, kRetard, 10}, {34, 28, kRetard, 5},                        // 4.92
-        {35, 7, kCrank, 3},     {35, 0, kCrank, 1},   {35, 2, kCrank, 2},
-        {38, 58, kRpm, 5800},   {38, 0, kRpm, 3000},  {38, 255, kRpm, 9900},
+        {33, 56, kOffset, 5},   {33, 0, kOffset, -5},  {33, 100, kOffset, 5}, // 13, limited
+        {34, 200, kRetard, 10}, {34, 28, kRetard, 5},                         // 4.92
+        {35, 7, kCrank, 3},     {35, 0, kCrank, 1},    {38, 58, kRpm, 5800},
+        {38, 0, kRpm, 3000},    {38, 255, kRpm, 9900},
     };
     for (const auto& d : decoded)
-        EXPECT_EQ(decodeWith({{d.index, static_cast<std::uint8_t>(d.byte)}}).params.*d.field,
-                  d.value)
+        EXPECT_EQ(decodeWith(d.index, static_cast<std::uint8_t>(d.byte)).*d.field, d.value)
             << "byte " << d.index << " = " << d.byte;
 }
 
-TEST(EepromImage, FlagByteKeepsTheModulesBits) {
-    // Flags as FixedLim, SelEEPROMTbl, KickStart, RetardEnable; module byte; result.
+TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
     const struct {
         bool fixed, sel, kick, retard;
         std::uint8_t module, byte;
-    } cases[] = {{false, false, false, false, 0x06, 0x06},
-                 {false, false, false, false, 0xFF, 0xC6},
+    } cases[] = {{false, false, false, false, 0xFF, 0xC6},
                  {true, false, true, false, 0x06, 0x17},
                  {false, false, true, false, 0x06, 0x16},
                  {false, true, false, true, 0x00, 0x28}};
@@ -110,27 +95,36 @@ TEST(EepromImage, FlagByteKeepsTheModulesBits) {
         p.RetardEnableFlag = c.retard;
         EXPECT_EQ(flagByte(c.module, p), c.byte) << int(c.byte);
     }
-    const auto d = decodeWith({{37, 0x39}}).params;
+    const auto d = decodeWith(37, 0x39);
     EXPECT_TRUE(d.FixedLimFlag && d.SelEEPROMTblFlag && d.KickStartFlag && d.RetardEnableFlag);
-    const auto e = decodeWith({{37, 0xC6}}).params;
+    const auto e = decodeWith(37, 0xC6);
     EXPECT_FALSE(e.FixedLimFlag || e.SelEEPROMTblFlag || e.KickStartFlag || e.RetardEnableFlag);
-}
 
-TEST(EepromImage, CarriedAndFixedBytes) {
-    for (const auto& [module, carried] : {std::pair{60, 28}, {200, 28}, {56, 56}, {20, 20}})
-        EXPECT_EQ(carriedModuleByte(static_cast<std::uint8_t>(module)), carried) << module;
-
-    const ModuleParameters p;
-    const EEPROMImage image = encodeAll(12.5, p, 200, 0x06);
+    // Byte 36 is the module's own; one past the angle range is replaced.
+    const EEPROMImage image = encodeAll(12.5, {}, 200, 0x06);
     EXPECT_EQ(image[32], 28);
     EXPECT_EQ(image[36], 28);
     EXPECT_EQ(image[37], 0x0E); // SelEEPROMTblFlag is set by default
+    EXPECT_EQ(encodeAll(0, {}, 56)[36], 56);
 }
 
-TEST(EepromImage, ValueThatIsNoNumberEncodesAsZero) {
-    const EEPROMImage image = encodeAll(std::nan(""), {});
-    EXPECT_EQ(image[0], 0);
-    EXPECT_EQ(image[31], 0);
+TEST(PortMap, NamesNumbersAndStoredValues) {
+    EXPECT_EQ(portName(255), "Com255");
+    EXPECT_EQ(portNumberOf("COM255"), 255);
+    for (const char* bad : {"com0", "Com256", "Com", "/dev/ttyUSB0"})
+        EXPECT_EQ(portNumberOf(bad), std::nullopt) << bad;
+#if defined(__linux__)
+    EXPECT_EQ(defaultDevice(1), "/dev/ttyS0");
+#endif
+    EXPECT_EQ(parseStoredPort(" 12 "), 12);
+    for (const char* bad : {"", "3.5", "3x", "0", "256", "-1", "99999999999999999999"})
+        EXPECT_THROW((void)parseStoredPort(bad), KvError) << bad;
+    try {
+        (void)parseStoredPort("abc");
+        ADD_FAILURE() << "abc taken for a port";
+    } catch (const KvError& e) {
+        EXPECT_EQ(e.description(), "The stored serial port \"abc\" is not a whole number.");
+    }
 }
 
 } // namespace

@@ -7,9 +7,8 @@
 namespace kv::test {
 
 SimProcess::SimProcess(const QStringList& args) {
-    QStringList all = args;
-    all << QStringLiteral("--log") << m_dir.filePath(QStringLiteral("bytes.log"));
-    m_process.start(QStringLiteral(KV_BIN_DIR "/vanta-module-sim"), all);
+    m_process.start(QStringLiteral(KV_BIN_DIR "/vanta-module-sim"),
+                    args + QStringList{"--log", m_dir.filePath(QStringLiteral("bytes.log"))});
     QDeadlineTimer deadline(5000);
     QByteArray out;
     while (!out.contains("ready\n") && !deadline.hasExpired() &&

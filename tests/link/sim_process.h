@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QProcess>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <fcntl.h>

@@ -1,0 +1,315 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The module routines against the emulator's command handling, or against replies
+// written out byte by byte, on a clock the test controls.
+#include "link/line_errors.h"
+#include "link/protocol.h"
+#include "scripted_module.h"
+
+namespace kv::test {
+namespace {
+
+Bytes sampleImage() {
+    Bytes b(39);
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = static_cast<std::uint8_t>(3 * i + 7);
+    return b;
+}
+
+Bytes idReply(const std::string& text) {
+    Bytes b(text.size() + 2, 0x10);
+    std::copy(text.begin(), text.end(), b.begin() + 1);
+    b.back() = 0x0D;
+    return b;
+}
+
+// The module answers the first byte it receives with `reply`, `gap` between its bytes.
+void answer(ScriptedHost& host, Bytes reply, std::chrono::milliseconds gap = 0ms) {
+    host.respond = [reply, gap, used = false](std::uint8_t) mutable {
+        return std::exchange(used, true) ? Reply{} : Reply{reply, 0ms, gap};
+    };
+}
+
+TEST(FirmwareId, RepliesReadWithoutAPrompt) {
+    struct Case {
+        Bytes reply;
+        std::string id, type;
+        bool ok = true;
+        std::chrono::milliseconds gap{};
+    };
+    const std::string longId(300, 'Q'); // more than the receive buffer holds
+    const Case cases[] = {
+        {idReply("1005T RACE"), "1005T RACE", "RACE"},
+        {idReply("module ex"), "module ex", "EX"},
+        {idReply("v1005t ex"), "v1005t ex", "TEX", true, 40ms}, // trickled byte by byte
+        {{0x10, 0x0D}, "", "RACE", false},                      // empty: fails silently
+        {{0x00, 'X', 'Y', 0x0D}, "XY", "RACE"},                 // another first byte skipped
+        {{0x10, 'A', 0x01, 0x1F, 0x80, 0xFF, 0x7F, 0x10, 'B', 0x0D},
+         "A\x7F"
+         "B",
+         "RACE"},
+        {idReply(longId), longId, "RACE"},
+    };
+    for (const auto& c : cases) {
+        const std::string what = c.id.substr(0, 12);
+        ScriptedHost host;
+        host.s.TableType = c.type == "TEX" ? "EX" : "TEX";
+        answer(host, c.reply, c.gap);
+        ReadFirmwareID(host);
+        EXPECT_EQ(host.s.FirmwareID, c.id) << what;
+        EXPECT_EQ(host.s.TableType, c.type) << what;
+        EXPECT_EQ(host.s.CommOKFlag, c.ok) << what;
+        EXPECT_TRUE(host.script.prompts().empty()) << what;
+        EXPECT_FALSE(host.isOpen()) << what;
+        EXPECT_EQ(host.pauses, std::vector<int>{5}) << what;
+    }
+}
+
+TEST(FirmwareId, FaultyRepliesGoToTheErrorPromptWithinTheDeadline) {
+    struct Case {
+        const char* fault; // of the emulator, whose identification is "AB"; or else `reply`
+        Bytes reply;
+        std::chrono::milliseconds gap;
+        std::string error, idKept;
+    };
+    const Case cases[] = {
+        {nullptr, {0x0D, 'A', 0x0D}, 0ms, "Firmware ID - unexpected terminator.", ""},
+        {"no-echo", {}, 0ms, "Firmware ID - no command echo.", ""},
+        {"no-terminator", {}, 0ms, kTimeout, "AB"},
+        {nullptr, {0x10, 'A', 0x0D}, 600ms, kTimeout, "A"}, // it ends after the deadline
+        {nullptr, Bytes(20000, 0x01), 1ms, kTimeout, ""},   // the module never stops talking
+    };
+    for (const auto& c : cases) {
+        const std::string what = c.fault ? c.fault : c.error;
+        ScriptedHost host;
+        sim::ModuleModel model("AB", faults(c.fault));
+        if (c.fault)
+            host.useModule(model);
+        else
+            answer(host, c.reply, c.gap);
+        host.s.TableType = "EX";
+        // Retry shows the same prompt again; Abort and Ignore end the routine.
+        host.script.expectError(c.error, Button::Retry).expectError(c.error, Button::Ignore);
+        ReadFirmwareID(host);
+        EXPECT_TRUE(host.script.done()) << what;
+        EXPECT_LT(host.now().time_since_epoch(), 2100ms) << what;
+        EXPECT_GE(host.now().time_since_epoch(), c.error == kTimeout ? 1s : 0s) << what;
+        EXPECT_EQ(host.s.FirmwareID, c.idKept) << what;
+        EXPECT_EQ(host.s.TableType, "EX") << what;
+        EXPECT_FALSE(host.s.CommOKFlag) << what;
+        EXPECT_FALSE(host.isOpen()) << what;
+    }
+}
+
+struct Link : ::testing::Test {
+    void start(const char* fault = nullptr) {
+        model = std::make_unique<sim::ModuleModel>("TEST", faults(fault));
+        model->setImage(sampleImage());
+        host.useModule(*model);
+    }
+    void load(const Bytes& b) { std::copy(b.begin(), b.end(), s.EEPROMBuffer.begin()); }
+    [[nodiscard]] Bytes buffer() const { return {s.EEPROMBuffer.begin(), s.EEPROMBuffer.end()}; }
+    [[nodiscard]] long sent(std::uint8_t b) const {
+        return std::count(host.sent.begin(), host.sent.end(), b);
+    }
+    // A block routine that failed leaves the flag down, the frame hidden, the port closed.
+    void expectFailedAndTidy() const {
+        EXPECT_FALSE(s.CommOKFlag);
+        EXPECT_FALSE(host.shown);
+        EXPECT_FALSE(host.isOpen());
+    }
+
+    std::unique_ptr<sim::ModuleModel> model;
+    std::optional<ScriptedHost> box{std::in_place};
+    ScriptedHost& host = *box;
+    ProgramState& s = host.s;
+};
+
+TEST_F(Link, AddressGoesLowByteFirstAndReadsStepOnWithThePortOpen) {
+    start();
+    SetEEPROMAddress(host, 52);
+    EXPECT_TRUE(s.CommOKFlag);
+    EXPECT_FALSE(host.isOpen());
+    EXPECT_EQ(ReadEEPROM(host), sampleImage()[36]);
+    EXPECT_TRUE(host.isOpen());
+    EXPECT_EQ(ReadEEPROM(host), sampleImage()[37]);
+    SetEEPROMAddress(host, 300);
+    EXPECT_EQ(model->pointer(), 44);
+    EXPECT_EQ(host.sent, (Bytes{0x14, 0x34, 0, 0x15, 0x15, 0x14, 0x2c, 1}));
+    EXPECT_EQ(host.pauses, std::vector<int>(8, 5));
+}
+
+TEST_F(Link, PortThatGoesAwayNeverEndsInSuccess) {
+    // The port goes away under the exchange (a line error answered Cancel, a resize):
+    // every later operation fails. Abort ends at once; ignoring them all is no success.
+    start();
+    host.onEvents = [this](int) { host.close(); };
+    host.script.expectError("Port is not open.", Button::Abort);
+    SetEEPROMAddress(host, 16);
+    EXPECT_FALSE(s.CommOKFlag);
+    EXPECT_TRUE(host.script.done());
+    for (int i = 0; i < 12; ++i)
+        host.script.expectError("", Button::Ignore);
+    SetEEPROMAddress(host, 16);
+    EXPECT_FALSE(s.CommOKFlag);
+}
+
+TEST_F(Link, ReadFillsTheBufferFromAddressSixteen) {
+    start();
+    ReadEEPROMData(host);
+    EXPECT_TRUE(s.CommOKFlag);
+    EXPECT_EQ(buffer(), sampleImage());
+    Bytes expected{0x14, 0x10, 0};
+    expected.resize(3 + 39, 0x15);
+    EXPECT_EQ(host.sent, expected);
+    // Three pauses in the address, then two per byte: the exchange's and the block's.
+    EXPECT_EQ(host.pauses, std::vector<int>(3 + 2 * 39, 5));
+    EXPECT_FALSE(host.isOpen());
+    EXPECT_EQ(host.captions, std::vector<std::string>{"Reading EEPROM"});
+    EXPECT_FALSE(host.shown);
+    const auto& v = host.values; // the frame's first value, then one a byte
+    ASSERT_EQ(v.size(), 40u);
+    EXPECT_EQ((std::vector<int>{v[0], v[1], v[2], v[3], v[4], v[38], v[39]}),
+              (std::vector<int>{0, 0, 3, 5, 8, 97, 100}));
+}
+
+TEST_F(Link, ReadThatEndsEarlyFails) {
+    // Escape ends it after the current byte; a module that stops half-way times out.
+    for (const char* fault : {"", "stop-after=23"}) {
+        box.emplace(); // a fresh host in the same place
+        start(*fault ? fault : nullptr);
+        if (*fault)
+            host.script.expectError(kTimeout, Button::Ignore);
+        else
+            host.onEvents = [this](int) {
+                if (sent(0x15) == 10) s.AbortRequested = true;
+            };
+        ReadEEPROMData(host);
+        expectFailedAndTidy();
+        EXPECT_FALSE(s.AbortRequested) << fault;
+        EXPECT_TRUE(host.script.done()) << fault;
+        EXPECT_EQ(sent(0x15), *fault ? 21 : 10) << fault;
+    }
+}
+
+TEST_F(Link, RefusedAddressEndsTheReadOrVerificationBeforeAnyByte) {
+    start("bad-address-ack");
+    s.EEPROMBuffer.fill(9);
+    ReadEEPROMData(host);
+    expectFailedAndTidy();
+    EXPECT_EQ(host.sent, (Bytes{0x14, 0x10, 0}));
+    EXPECT_EQ(buffer(), Bytes(39, 0));
+    EXPECT_TRUE(host.script.prompts().empty());
+
+    load(sampleImage()); // the module holds it, yet the check never passes
+    VerifyEEPROM(host);
+    EXPECT_EQ(s.VerifyErrorCount, 1);
+    EXPECT_EQ(host.sent, (Bytes{0x14, 0x10, 0, 0x14, 0x10, 0}));
+}
+
+TEST_F(Link, WriteProgramsEveryByteAndVerifiesOrStopsAtAFault) {
+    const struct {
+        const char* fault;
+        bool ok, timesOut;
+        int verifyErrors;
+        std::size_t written; // bytes of the new image in the module afterwards
+        long writes;
+    } cases[] = {
+        {"", true, false, 0, 39, 39},
+        {"no-ack=7", false, true, 0, 8, 8}, // the time-out is answered Ignore
+        {"bad-ack=3", false, false, 0, 4, 4},
+        {"bad-read=5", true, false, 1, 39, 39},
+    };
+    for (const auto& c : cases) {
+        box.emplace(); // a fresh host in the same place
+        start(*c.fault ? c.fault : nullptr);
+        const Bytes image(39, 0xA7);
+        load(image);
+        if (c.timesOut) host.script.expectError(kTimeout, Button::Ignore);
+        WriteEEPROMData(host);
+        EXPECT_EQ(s.CommOKFlag, c.ok) << c.fault;
+        EXPECT_EQ(s.VerifyErrorCount, c.verifyErrors) << c.fault;
+        Bytes expected = sampleImage();
+        std::fill_n(expected.begin(), c.written, 0xA7);
+        EXPECT_EQ(model->image(), expected) << c.fault;
+        EXPECT_EQ(sent(0x16), c.writes) << c.fault;
+        EXPECT_EQ(sent(0x15), c.ok ? 39 : 0) << c.fault;
+        EXPECT_TRUE(host.script.done()) << c.fault;
+        EXPECT_FALSE(host.shown) << c.fault;
+        EXPECT_FALSE(host.isOpen()) << c.fault;
+        EXPECT_EQ(host.captions.size(), c.ok ? 2u : 1u) << c.fault;
+    }
+}
+
+TEST_F(Link, EscapeDoesNotStopProgrammingButCutsTheVerificationShort) {
+    start();
+    load(Bytes(39, 0x44));
+    host.onEvents = [&](int n) {
+        if (n == 5) s.AbortRequested = true;
+    };
+    WriteEEPROMData(host);
+    EXPECT_EQ(model->image(), Bytes(39, 0x44));
+    EXPECT_TRUE(s.CommOKFlag);
+    EXPECT_EQ(s.VerifyErrorCount, 1); // no difference, one for being cut short
+    EXPECT_FALSE(s.AbortRequested);
+    EXPECT_EQ(sent(0x15), 1); // the verification read one byte only
+}
+
+TEST_F(Link, VerificationCountsEveryDifferenceAndATimeOut) {
+    start();
+    Bytes expected = sampleImage();
+    expected[0] ^= 1;
+    expected[38] ^= 1;
+    load(expected);
+    VerifyEEPROM(host);
+    EXPECT_EQ(s.VerifyErrorCount, 2);
+    EXPECT_FALSE(host.shown);
+    EXPECT_FALSE(host.isOpen());
+
+    start("stop-after=13"); // the address and ten reads
+    load(sampleImage());
+    host.script.expectError(kTimeout, Button::Abort);
+    VerifyEEPROM(host);
+    EXPECT_EQ(s.VerifyErrorCount, 2); // the byte that never came, and being cut short
+    EXPECT_FALSE(host.isOpen());
+}
+
+TEST(LineErrors, EachAsksRetryOrCancelAndTheThirdClosesThePort) {
+    ScriptedHost host;
+    host.setEventHandler([&](int code) { handleCommEvent(host.s, host, host.script, code); });
+    host.open();
+    for (const int code : {1, 2, 7, 1001, 1003}) // ordinary events show nothing
+        host.fire(code);
+    EXPECT_TRUE(host.script.prompts().empty());
+    const std::pair<int, std::string> errors[] = {
+        {1004, "Framing error."},           {1006, "Port hardware overrun."},
+        {1008, "Receive buffer overflow."}, {1009, "Parity error."},
+        {1010, "Transmit buffer full."},    {1011, "Device control block error."}};
+    for (const auto& [code, text] : errors) {
+        host.s.CommErrorCount = 0;
+        host.input.emplace_back(host.clock, 1);
+        host.script.expectMessage(text, Button::Retry);
+        host.fire(code);
+        const Prompt& p = host.script.last();
+        EXPECT_EQ(p.title, "Communications Error");
+        EXPECT_EQ(p.buttons, Buttons::RetryCancel);
+        EXPECT_EQ(p.icon, Icon::Critical);
+        EXPECT_TRUE(host.isOpen()) << text;
+        EXPECT_EQ(host.bytesWaiting(), 0u) << text; // Retry clears what came in
+        EXPECT_EQ(host.s.CommErrorCount, 1);
+    }
+    host.script.expectMessage("Framing error.", Button::Retry)
+        .expectMessage("Framing error.", Button::Retry);
+    host.fire(1004);
+    EXPECT_TRUE(host.isOpen());
+    host.fire(1004);
+    EXPECT_FALSE(host.isOpen()); // closed at the third, whatever the answer
+    host.open();
+    host.s.CommErrorCount = 0;
+    host.script.expectMessage("Parity error.", Button::Cancel);
+    host.fire(1009);
+    EXPECT_FALSE(host.isOpen());
+    EXPECT_TRUE(host.script.done());
+}
+
+} // namespace
+} // namespace kv::test
