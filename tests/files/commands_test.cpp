@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Open, Save, Close and New Table as the menu runs them, against scripted dialogs.
+// Open, Save and Close Table as the menu runs them, against scripted dialogs.
 #include "files/close_table.h"
-#include "files/new_table.h"
 #include "files/open_table.h"
 #include "files/save_table.h"
 #include "files/table_file.h"
@@ -20,7 +19,6 @@ namespace {
 const std::string kBase = "Kestrel Vanta Version 8.1";
 const std::string kSaveFirst = "Save advance table before opening file?";
 const std::string kSaveClosing = "Save advance table before closing file?";
-const char* kTypeQuestion = "Enter table type (Race, EX, or Tarrow EX)";
 
 class Commands : public kv::test::ShellTest {
 protected:
@@ -180,48 +178,4 @@ TEST_F(Commands, SaveAsksBeforeReplacingAndAFailedSaveKeepsTableAndFile) {
         &dir);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(readAll(old), "keep");
-}
-
-TEST_F(Commands, NewTableAsksTheTypeAndBlendsTheTemplatesInNinths) {
-    Table16x2 low = curves(10, 10, 0), high = curves(19, 19, 0);
-    high(1, kWot) = 50; // held to 40
-    writeAll(dir.file("Vanta_EX_Min.dat"), curveDataText(low));
-    writeAll(dir.file("Vanta_EX_Max.dat"), curveDataText(high));
-    s().RearOffset = 3;
-    shell.setTableShown(true);
-    NewTableSession session(shell);
-    // Cancel, or Yes whose save is cancelled, keeps the table.
-    script.expectMessage(kSaveClosing, Button::Cancel);
-    script.expectMessage(kSaveClosing, Button::Yes).expectSaveFile("");
-    EXPECT_FALSE(session.start() || session.start());
-    EXPECT_TRUE(shell.tableShown());
-    // Blanks are not trimmed; Cancel (no answer) asks again.
-    script.expectMessage(kSaveClosing, Button::No);
-    for (const char* refused : {"Tarrow", "EX ", "", "TEX", "tarrow  ex"})
-        script.expectInput(kTypeQuestion, refused);
-    script.expectInput(kTypeQuestion, std::nullopt).expectInput(kTypeQuestion, "tarrow ex");
-    ASSERT_TRUE(session.start());
-    EXPECT_EQ(script.last().filter, "Race"); // the default answer
-    EXPECT_EQ(s().TableType, "TEX");
-    EXPECT_EQ(s().ExMaxTable, shipped("Tarrow_EX_Max.dat"));
-    EXPECT_EQ(s().RearOffset, 0);
-    EXPECT_FALSE(shell.tableShown());
-    EXPECT_EQ(shell.caption(), kBase);
-
-    script.expectInput(kTypeQuestion, "eX");
-    ASSERT_TRUE(session.start());
-    EXPECT_EQ(session.slopeLabel(), " 0");
-    for (int position = 9; position >= 0; --position) {
-        session.setSliderPosition(position);
-        session.CreateNewTable();
-        EXPECT_EQ(s().live.value(kLow, 4), 19 - position);
-        EXPECT_DOUBLE_EQ(s().live.value(kWot, 1), std::min(40.0, 10 + (9 - position) * 40.0 / 9));
-    }
-    EXPECT_EQ(session.slopeLabel(), " 9");
-    EXPECT_TRUE(shell.tableShown());
-
-    s().RearOffset = 3;
-    script.expectMessage(kSaveClosing, Button::No).expectInput(kTypeQuestion, "Race");
-    ASSERT_TRUE(session.start());
-    EXPECT_EQ(s().RearOffset, 3); // a RACE table keeps the offset
 }

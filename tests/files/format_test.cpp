@@ -45,46 +45,22 @@ std::string read(const std::vector<std::string>& lines) {
 
 } // namespace
 
-TEST(CurveData, LayoutAndEveryDoubleReadBackBitForBit) {
-    const std::string text = curveDataText(kRamp);
-    EXPECT_EQ(text.rfind("KVCURVES 1\r\nPOINTS 16 SERIES 2\r\n0 6.5 9.5\r\n500 8 11\r\n", 0), 0u);
-    EXPECT_EQ(text.substr(text.size() - 5), "END\r\n");
-    const auto after = parseCurveData(text + "!Module Parameters\r\nanything\n");
-    ASSERT_TRUE(after);
-    EXPECT_EQ(after->end, text.size());
-    EXPECT_EQ(after->values, kRamp);
-
-    std::mt19937_64 rng(20240611);
-    const double specials[] = {0.1, 1.0 / 3, -0.0, 5e-324, 1.7976931348623157e308, -32768.5};
-    for (int round = 0; round < 20; ++round) {
-        Table16x2 t;
-        for (int p = 1; p <= kPoints; ++p)
-            for (int c = 1; c <= kCurves; ++c) {
-                const std::uint64_t bits = rng();
-                std::memcpy(&t(p, c), &bits, sizeof bits);
-                if (round == 0 || !std::isfinite(t(p, c))) t(p, c) = specials[(p + c) % 6];
-            }
-        const auto back = parseCurveData(curveDataText(t));
-        ASSERT_TRUE(back) << curveDataText(t);
-        EXPECT_EQ(std::memcmp(&back->values, &t, sizeof t), 0) << curveDataText(t);
-    }
-}
-
-TEST(CurveData, RefusesWhatIsNotTheLayout) {
+TEST(CurveData, IsItsLayoutAndNothingElse) {
     const std::string good = curveDataText(kRamp);
+    EXPECT_EQ(good.rfind("KVCURVES 1\r\nPOINTS 16 SERIES 2\r\n0 6.5 9.5\r\n500 8 11\r\n", 0), 0u);
+    const auto after = parseCurveData(good + "!Module Parameters\r\nanything\n");
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->end, good.size());
+    EXPECT_EQ(after->values, kRamp);
     const std::pair<const char*, std::string> bad[] = {
         {"binary", std::string("\x00\x01\xff\xfe", 4) + good},
         {"NUL after", good + std::string(1, '\0')},
-        {"control byte after", good + "!Version: \x01X\r\n"},
         {"DEL after", good + "\x7f"},
         {"text after a Ctrl-Z", good + "\x1a!x\r\n"},
         {"Ctrl-Z inside", replaced(good, "END", "\x1a\r\nEND")},
-        {"two signs", replaced(good, "0 6.5", "0 +-6.5")},
         {"1e309", replaced(good, "0 6.5", "0 -1e309")},
         {"nan", replaced(good, "0 6.5", "0 nan")},
         {"inf", replaced(good, "0 6.5", "0 inf")},
-        {"hex", replaced(good, "0 6.5", "0 0x10")},
-        {"comma", replaced(good, "0 6.5", "0 6,5")},
         {"extra value", replaced(good, "0 6.5 9.5", "0 6.5 9.5 1")},
         {"wrong rpm", replaced(good, "500 8 11", "600 8 11")},
         {"other version", replaced(good, "KVCURVES 1", "KVCURVES 2")},
@@ -108,9 +84,6 @@ TEST(CurveData, FileReaderNeverHangsOrReadsWithoutBound) {
     // A FIFO with no writer would block a plain open for ever.
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     EXPECT_FALSE(readCurveFile(dir.file("fifo")));
-    std::filesystem::permissions(dir.file("good.dat"), std::filesystem::perms::none);
-    const std::string locked = dir.file("good.dat");
-    EXPECT_EQ(kv::test::asOrdinaryUser([&] { return readCurveFile(locked) ? 2 : 0; }, &dir), 0);
 }
 
 // What is written reads back exactly, whatever ended its lines and whoever wrote it.
@@ -121,12 +94,21 @@ TEST(TableFile, WritesTheParameterSectionAndReadsBackExactly) {
               "!Module Parameters\r\n!RearOffset:  0\r\n!RetardVal:  0\r\n!RPMLimit:  5700\r\n"
               "!CrankRevs:  2\r\n!FixedLimFlag: False\r\n!SelEEPROMTblFlag: True\r\n"
               "!RetardEnableFlag: False\r\n!KickStartFlag: False\r\n!Version: RACE\r\n");
+    // Every double reads back bit for bit, in range or not.
     TempDir dir;
     ProgramState s;
-    s.live.values = kRamp;
+    std::mt19937_64 rng(20240611);
+    for (int p = 1; p <= kPoints; ++p)
+        for (int c = 1; c <= kCurves; ++c) {
+            const std::uint64_t bits = rng();
+            std::memcpy(&s.live.values(p, c), &bits, sizeof bits);
+            if (!std::isfinite(s.live.values(p, c))) s.live.values(p, c) = 1.0 / 3;
+        }
+    s.live.values(1, kWot) = 6.5;
     s.live.values(2, kWot) = 0;
     s.live.values(3, kLow) = -0.0;
-    s.live.values(4, kWot) = 41.25; // the file keeps what the table holds, in range or not
+    s.live.values(4, kWot) = 5e-324;
+    s.live.values(5, kLow) = 1.7976931348623157e308;
     s.params = {-3, 7, 1, 9900, true, false, true, true};
     s.TableType = "TEX";
     ASSERT_TRUE(writeTableFile(dir.file("t.tbl"), s));
