@@ -136,18 +136,15 @@ TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
 }
 
 TEST_F(Cli, DiffListsTheCellsAndParametersThatDifferAndExitsAsDiffDoes) {
-    Table16x2 t, changed;
+    Table16x2 t;
     t.fill(20);
-    changed = t;
+    Table16x2 changed = t, high = t;
     changed(4, kLow) = 20.000000000000004; // the next double: one decimal hides it
-    ModuleParameters q;
-    q.RPMLimit = 6100;
-    q.KickStartFlag = true;
+    const ModuleParameters q{0, 0, 2, 6100, false, true, false, true};
     writeAll(dir.file("a.tbl"), tableFileText(t, {}, "RACE"));
     writeAll(dir.file("b.tbl"), tableFileText(changed, q, "RACE"));
     // Read as Open Table reads them: cells above the EX limits lowered to them, an RPM limit
     // out of range put back, so these two are the same.
-    Table16x2 high = t;
     high(1, kWot) = 39.5;
     writeAll(dir.file("ex1.tbl"), tableFileText(high, {}, "EX"));
     writeAll(dir.file("ex2.tbl"), tableFileText(t, {}, "EX") + "!RPMLimit: 99\r\n");

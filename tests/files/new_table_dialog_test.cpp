@@ -27,7 +27,6 @@ TEST_F(NewTableDialogTest, TypeQuestionThenTheSliderBlendsTheTemplates) {
     kv::test::writeAll(dir.file("Tarrow_EX_Max.dat"), curveDataText(high));
     s().RearOffset = 3;
     shell.setTableShown(true);
-    shell.setCaption("old");
     // Cancel at the save question, or Yes whose save is cancelled: no dialog, the table stays.
     script.expectMessage("Save advance table before closing file?", Button::Cancel);
     script.expectMessage("Save advance table before closing file?", Button::Yes).expectSaveFile("");
@@ -45,11 +44,9 @@ TEST_F(NewTableDialogTest, TypeQuestionThenTheSliderBlendsTheTemplates) {
         auto* dialog = qobject_cast<NewTableDialog*>(QApplication::activeModalWidget());
         ASSERT_TRUE(dialog);
         sawDialog = true;
-        EXPECT_EQ(script.last().filter, "Race"); // the default answer
         EXPECT_EQ(s().TableType, "TEX");
         EXPECT_EQ(s().ExMaxTable, high);
         EXPECT_EQ(s().RearOffset, 0);
-        EXPECT_EQ(shell.caption(), s().BaseCaption);
         EXPECT_FALSE(shell.tableShown()); // nothing until Update or OK
         QSlider* slider = dialog->slider();
         EXPECT_EQ(dialog->valueLabel()->text(), " 0");
