@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// New Table as the File menu runs it: the start-up steps, then the modal slope dialog.
 #include "files/curve_data.h"
 #include "files/ui/new_table_dialog.h"
 #include "support/fake_shell.h"
@@ -12,70 +13,63 @@
 #include <gtest/gtest.h>
 
 using namespace kv;
+using kv::test::curves;
 using NewTableDialogTest = kv::test::ShellTest;
 
-namespace {
-const char* kTypeQuestion = "Enter table type (Race, EX, or Tarrow EX)";
-} // namespace
-
-TEST_F(NewTableDialogTest, SliderTopGivesNineAndButtonsBuildTheTable) {
-    script.expectInput(kTypeQuestion, "EX");
-    NewTableSession session(shell);
-    ASSERT_TRUE(session.start());
-    NewTableDialog dialog(session, nullptr);
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-
-    EXPECT_EQ(dialog.windowTitle(), "Kestrel Vanta - New Table");
-    EXPECT_TRUE(dialog.isModal());
-    QSlider* slider = dialog.slider();
-    EXPECT_EQ(slider->orientation(), Qt::Vertical);
-    EXPECT_EQ(slider->value(), 9);
-    EXPECT_EQ(dialog.valueLabel()->text(), " 0");
-    // The thumb starts at the bottom: a click high on the groove pages it up, toward 9.
-    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() / 2, 3));
-    EXPECT_EQ(slider->value(), 7);
-    EXPECT_EQ(dialog.valueLabel()->text(), " 2");
-    slider->setValue(0);
-    EXPECT_EQ(dialog.valueLabel()->text(), " 9");
-    EXPECT_FALSE(shell.tableShown()); // nothing until Update or OK
-
-    QTest::mouseClick(dialog.updateButton(), Qt::LeftButton);
-    EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(s().live.values, shipped("Vanta_EX_Max.dat"));
-    EXPECT_TRUE(dialog.isVisible());
-
-    // The keyboard moves the thumb the way the arrow points.
-    slider->setFocus();
-    QTest::keyClick(slider, Qt::Key_Down);
-    EXPECT_EQ(dialog.valueLabel()->text(), " 8");
-    slider->setValue(5);
-    EXPECT_EQ(dialog.valueLabel()->text(), " 4");
-    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(s().live.values,
-              blendTemplates(shipped("Vanta_EX_Min.dat"), shipped("Vanta_EX_Max.dat"), 4));
-}
-
-TEST_F(NewTableDialogTest, MenuEntryShowsTheDialogOnlyAfterTheStartUpSteps) {
-    // Cancel at the save question: no dialog, the table stays.
+// The type question repeats until answered; the slider's top is setting 9, a blend nine
+// ninths of the way from the minimum template to the maximum, held from 0 to 40.
+TEST_F(NewTableDialogTest, TypeQuestionThenTheSliderBlendsTheTemplates) {
+    const char* question = "Enter table type (Race, EX, or Tarrow EX)";
+    Table16x2 low = curves(10, 10, 0), high = curves(19, 19, 0);
+    low(1, kWot) = -6;
+    high(1, kWot) = 48;
+    kv::test::writeAll(dir.file("Tarrow_EX_Min.dat"), curveDataText(low));
+    kv::test::writeAll(dir.file("Tarrow_EX_Max.dat"), curveDataText(high));
+    s().RearOffset = 3;
     shell.setTableShown(true);
+    // Cancel at the save question, or Yes whose save is cancelled: no dialog, the table stays.
     script.expectMessage("Save advance table before closing file?", Button::Cancel);
+    script.expectMessage("Save advance table before closing file?", Button::Yes).expectSaveFile("");
+    runNewTable(shell, nullptr);
     runNewTable(shell, nullptr);
     EXPECT_TRUE(shell.tableShown());
 
-    // Otherwise the modal dialog opens; OK there builds the bottom-end table.
+    // Blanks are not trimmed; Cancel (no answer) asks again.
     script.expectMessage("Save advance table before closing file?", Button::No);
-    script.expectInput(kTypeQuestion, "race");
+    for (const char* refused : {"Tarrow", "EX ", "", "TEX", "tarrow  ex"})
+        script.expectInput(question, refused);
+    script.expectInput(question, std::nullopt).expectInput(question, "tarrow ex");
     bool sawDialog = false;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<NewTableDialog*>(QApplication::activeModalWidget());
-        sawDialog = dialog != nullptr;
-        if (dialog) dialog->okButton()->click();
+        ASSERT_TRUE(dialog);
+        sawDialog = true;
+        EXPECT_EQ(s().TableType, "TEX");
+        EXPECT_EQ(s().ExMaxTable, high);
+        EXPECT_EQ(s().RearOffset, 0);
+        EXPECT_FALSE(shell.tableShown()); // nothing until Update or OK
+        QSlider* slider = dialog->slider();
+        EXPECT_EQ(dialog->valueLabel()->text(), " 0");
+        // The thumb starts at the bottom: a click high on the groove pages it up.
+        QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() / 2, 3));
+        EXPECT_EQ(dialog->valueLabel()->text(), " 2");
+        for (int setting = 0; setting <= 9; ++setting) {
+            slider->setValue(9 - setting);
+            QTest::mouseClick(dialog->updateButton(), Qt::LeftButton);
+            EXPECT_EQ(s().live.value(kLow, 4), 10 + setting);
+            EXPECT_DOUBLE_EQ(s().live.value(kWot, 1),
+                             std::clamp(((9 - setting) * -6 + setting * 48) / 9.0, 0.0, 40.0));
+        }
+        EXPECT_EQ(dialog->valueLabel()->text(), " 9");
+        EXPECT_TRUE(shell.tableShown());
+        // The keyboard moves the thumb the way the arrow points.
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_Down);
+        EXPECT_EQ(dialog->valueLabel()->text(), " 8");
+        slider->setValue(5);
+        dialog->okButton()->click();
     });
     runNewTable(shell, nullptr);
     EXPECT_TRUE(sawDialog);
-    EXPECT_TRUE(shell.tableShown());
-    EXPECT_EQ(s().live.values, shipped("Vanta_Min.dat"));
+    EXPECT_EQ(s().live.values, blendTemplates(low, high, 4));
 }

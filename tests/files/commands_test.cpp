@@ -1,0 +1,172 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Open, Save and Close Table as the menu runs them, against scripted dialogs.
+#include "files/close_table.h"
+#include "files/open_table.h"
+#include "files/save_table.h"
+#include "files/table_file.h"
+#include "support/fake_shell.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace kv;
+using kv::test::curves;
+using kv::test::readAll;
+using kv::test::writeAll;
+
+namespace {
+
+const std::string kBase = "Kestrel Vanta Version 8.1";
+const std::string kSaveFirst = "Save advance table before opening file?";
+const std::string kSaveClosing = "Save advance table before closing file?";
+
+class Commands : public kv::test::ShellTest {
+protected:
+    // Writes a table file into the program folder.
+    std::string write(const std::string& name, const Table16x2& t, const std::string& type = "RACE",
+                      const std::string& extra = "") {
+        ModuleParameters p;
+        p.RPMLimit = 6200;
+        writeAll(dir.file(name), tableFileText(t, p, type) + extra);
+        return dir.file(name);
+    }
+    // Opens `path` with no table shown, expecting it to succeed.
+    void open(const std::string& path) {
+        shell.setTableShown(false);
+        script.expectOpenFile(path);
+        EXPECT_TRUE(OpenTable(shell));
+        EXPECT_TRUE(script.done());
+    }
+    void expectShown(const std::string& name) {
+        EXPECT_TRUE(shell.tableShown());
+        EXPECT_EQ(shell.caption(), kBase + " - " + name);
+    }
+};
+
+} // namespace
+
+TEST_F(Commands, OpenShowsTheFileAndSaveWritesTheLiveTable) {
+    s().EEPROMBuffer.fill(7);
+    s().KickStartFlag = true;
+    open(write("race.tbl", curves(10.04, 20.25)));
+    expectShown("race.tbl");
+    EXPECT_EQ(shell.interaction, "RACE");
+    EXPECT_EQ(s().live.values, curves(10.04, 20.25));
+    EXPECT_EQ(s().live.text(1, 1), "21.2"); // Low at one decimal, the half to even
+    EXPECT_EQ(s().RPMLimit, 6200);
+    EXPECT_FALSE(s().KickStartFlag); // the file says False
+    EXPECT_EQ(s().EEPROMBuffer[0], 0);
+
+    s().live.values(3, kLow) = 12.345678901234567;
+    s().RetardVal = 4;
+    // A backslash is part of a name here; the caption keeps the last 60 characters.
+    const std::string name = std::string(54, 'a') + "\\b.tbl";
+    script.expectSaveFile(dir.file("x" + name));
+    EXPECT_TRUE(SaveTable(shell));
+    EXPECT_EQ(readAll(dir.file("x" + name)), tableFileText(s().live.values, s().params, "RACE"));
+    EXPECT_EQ(shell.caption(), kBase + " - ..." + name);
+}
+
+TEST_F(Commands, OpenAsksToSaveFirstAndKeepsTheTableUnlessAnotherOpens) {
+    open(write("a.tbl", curves(1, 2)));
+    s().live.setText(1, 3, "7.25"); // a typed text survives too
+    // Cancel, Yes without a file to save to, No without a file to open: the table stays.
+    // Retry at a missing file asks again; Cancel raises "Canceled File Open" to the error
+    // prompt, whose Abort ends the command with the table that was open back.
+    const std::string missing = dir.file("missing.tbl");
+    script.expectMessage(kSaveFirst, Button::Cancel);
+    script.expectMessage(kSaveFirst, Button::Yes).expectSaveFile("");
+    script.expectMessage(kSaveFirst, Button::No).expectOpenFile("");
+    script.expectMessage(kSaveFirst, Button::No);
+    script.expectOpenFile(missing).expectMessage(missing + "\r\nFile not found.", Button::Retry);
+    script.expectOpenFile(missing).expectMessage(missing + "\r\nFile not found.", Button::Cancel);
+    script.expectError("Canceled File Open", Button::Abort);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(OpenTable(shell));
+    EXPECT_TRUE(script.done());
+    expectShown("a.tbl");
+    EXPECT_EQ(s().live.text(1, 3), "7.25");
+    // Yes and a save: written, then the other file opens.
+    const std::string shown = tableFileText(s().live.values, s().params, "RACE");
+    script.expectMessage(kSaveFirst, Button::Yes).expectSaveFile(dir.file("saved.tbl"));
+    script.expectOpenFile(write("b.tbl", curves(5, 6)));
+    EXPECT_TRUE(OpenTable(shell));
+    EXPECT_EQ(readAll(dir.file("saved.tbl")), shown);
+    EXPECT_EQ(s().live.values, curves(5, 6));
+
+    // A file that is no table closes the table shown.
+    const ModuleParameters before = s().params;
+    writeAll(dir.file("bad.tbl"), curveDataText(curves(1, 2)).substr(0, 100));
+    script.expectMessage(kSaveFirst, Button::No).expectOpenFile(dir.file("bad.tbl"));
+    script.expectMessage("Error loading " + dir.file("bad.tbl"), Button::OK);
+    EXPECT_FALSE(OpenTable(shell));
+    EXPECT_FALSE(shell.tableShown());
+    EXPECT_EQ(shell.caption(), kBase);
+
+    // An overflow goes to the error prompt: Abort ends the command there, Ignore reads on.
+    const std::string big =
+        write("big.tbl", curves(1, 2), "EX", "!RetardVal: 5\r\n!RPMLimit: 99999\r\n");
+    script.expectOpenFile(big).expectError("Overflow", Button::Abort);
+    EXPECT_FALSE(OpenTable(shell));
+    EXPECT_EQ(s().params, before);
+    script.expectOpenFile(big).expectError("Overflow", Button::Ignore);
+    EXPECT_TRUE(OpenTable(shell));
+    EXPECT_EQ(s().RPMLimit, 6200); // the overflowing line is passed over
+    EXPECT_EQ(s().RetardVal, 5);
+    EXPECT_EQ(s().TableType, "EX");
+}
+
+TEST_F(Commands, OpenedExTableIsLoweredToLimitsReadAfreshForItsType) {
+    Table16x2 limits = curves(30, 31);
+    limits(5, kWot) = 32;
+    writeAll(dir.file("Vanta_EX_Max.dat"), curveDataText(limits));
+    Table16x2 t = curves(30, 31);
+    t(5, kWot) = 35;   // above 32: lowered
+    t(6, kWot) = 30;   // below its limit of 36: kept
+    t(7, kLow) = -4;   // no lower bound for values from a file
+    t(8, kLow) = 45.5; // above its limit: lowered
+    open(write("t.tbl", curves(1, 2), "TEX"));
+    EXPECT_EQ(s().ExMaxTable, shipped("Tarrow_EX_Max.dat"));
+    const std::string bytes = readAll(write("ex.tbl", t, "EX"));
+    open(dir.file("ex.tbl"));
+    EXPECT_EQ(s().ExMaxTable, limits);
+    EXPECT_EQ(readAll(dir.file("ex.tbl")), bytes);
+    t(5, kWot) = 32;
+    t(8, kLow) = limits(8, kLow);
+    EXPECT_EQ(s().live.values, t);
+}
+
+TEST_F(Commands, SaveAsksBeforeReplacingAndAFailedSaveKeepsTableAndFile) {
+    open(write("a.tbl", curves(1, 2)));
+    const std::string old = dir.file("old.tbl");
+    writeAll(old, std::string(4000, 'o'));
+    const std::string question =
+        old + "\r\nThis file already exists.\r\n\r\nReplace existing file?";
+    // No shows the dialog again; Yes there replaces the whole file.
+    script.expectSaveFile(old).expectMessage(question, Button::No);
+    script.expectSaveFile(old).expectMessage(question, Button::Yes);
+    EXPECT_TRUE(SaveTable(shell));
+    EXPECT_EQ(readAll(old), readAll(dir.file("a.tbl")));
+    // Cancel reaches the error prompt as "Canceled File Save"; the file stays.
+    writeAll(old, "keep");
+    script.expectSaveFile(old).expectMessage(question, Button::Cancel);
+    script.expectError("Canceled File Save", Button::Ignore);
+    EXPECT_FALSE(SaveTable(shell));
+    EXPECT_EQ(shell.caption(), kBase + " - old.tbl");
+
+    // A read-only file may be neither written in place nor replaced; Close Table whose save
+    // fails keeps the table open.
+    std::filesystem::permissions(old, std::filesystem::perms::owner_read);
+    const int status = kv::test::asOrdinaryUser(
+        [&] {
+            script.expectMessage(kSaveClosing, Button::Yes);
+            script.expectSaveFile(old).expectMessage(question, Button::Yes);
+            script.expectMessage("Error saving " + old, Button::OK);
+            EXPECT_FALSE(CloseTable(shell));
+            EXPECT_TRUE(shell.tableShown());
+            return script.done() ? 0 : 2;
+        },
+        &dir);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(readAll(old), "keep");
+}
