@@ -2,11 +2,16 @@
 // The routines through the real serial adapter against the emulator on a pseudo-terminal,
 // the line settings and the pauses read back from the terminal and the emulator's byte log.
 #include "link/protocol.h"
+#include "link/ui/link_controller.h"
+#include "link/ui/port_select_frame.h"
+#include "link/ui/progress_frame.h"
 #include "link/ui/qt_link_host.h"
 #include "link/ui/serial_channel.h"
 #include "scripted_module.h"
 #include "sim_process.h"
 
+#include <QComboBox>
+#include <QSettings>
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
@@ -119,6 +124,51 @@ TEST_F(SimLink, ModuleThatDisappearsEndsTheExchangeWithAMessage) {
     EXPECT_TRUE(dialogs.done());
     EXPECT_FALSE(state.CommOKFlag);
     EXPECT_FALSE(channel.isOpen());
+}
+
+
+// The port chosen in the frame is stored, and selected again at the next start; a listed
+// device is stored for that port alone; a stored value out of range is an error.
+TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("settings.ini"));
+    const auto value = [&](const char* key) {
+        return QSettings(ini, QSettings::IniFormat).value(key).toString();
+    };
+    ProgramState state;
+    ScriptedDialogs dialogs;
+    ProgressFrame progress;
+    PortSelectFrame frame;
+    const auto controller = [&] {
+        auto c = std::make_unique<LinkController>(state, dialogs, progress,
+                                                  std::make_unique<PortSettings>(ini));
+        c->attachPortFrame(frame);
+        c->setDeviceSource([] { return std::vector<SerialDevice>{{"/dev/ttyUSB0", "", ""}}; });
+        return c;
+    };
+    auto* ports = frame.findChild<QComboBox*>("cboPort");
+    {
+        auto c = controller();
+        c->loadStoredPort();
+        EXPECT_EQ(value("Properties/CommPort"), "1");
+        Q_EMIT ports->activated(2);
+        frame.show();
+        EXPECT_EQ(frame.listedDevices(), QStringList{"/dev/ttyUSB0"});
+        Q_EMIT frame.findChild<QComboBox*>("cboDevice")->activated(1);
+    }
+    EXPECT_EQ(value("Properties/CommPort"), "3");
+    EXPECT_EQ(value("Ports/Com3"), "/dev/ttyUSB0");
+    EXPECT_EQ(value("Ports/Com1"), "");
+    state.CommPort = 1;
+    controller()->loadStoredPort();
+    EXPECT_EQ(state.CommPort, 3);
+    EXPECT_EQ(ports->currentIndex(), 2);
+    EXPECT_EQ(frame.device(), "/dev/ttyUSB0");
+    for (const char* bad : {"abc", "0", "256", "2.5"}) {
+        QSettings(ini, QSettings::IniFormat).setValue("Properties/CommPort", bad);
+        EXPECT_THROW(controller()->loadStoredPort(), KvError) << bad;
+        EXPECT_EQ(state.CommPort, 3);
+    }
 }
 
 } // namespace
