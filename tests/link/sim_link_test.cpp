@@ -11,6 +11,7 @@
 #include "sim_process.h"
 
 #include <QComboBox>
+#include <QProcess>
 #include <QSettings>
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
@@ -168,6 +169,46 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         QSettings(ini, QSettings::IniFormat).setValue("Properties/CommPort", bad);
         EXPECT_THROW(controller()->loadStoredPort(), KvError) << bad;
         EXPECT_EQ(state.CommPort, 3);
+    }
+}
+
+// The companion's link commands as a script runs them: the reply, or the exit status of
+// a bad use (2) or a failure (1).
+TEST(CliLink, IdDecodeAndImage) {
+    SimProcess sim({"--id", "V1005T-EX \"2\"", "--no-pace"});
+    ASSERT_TRUE(sim.started());
+    QTemporaryDir dir;
+    const QString table = dir.filePath("t.tbl");
+    // Advance bytes 57 then 1, 28, offset 56, retard 200, cranking 7, 20, flags, 58.
+    const QString hex = QString("39").repeated(16) + QString("01").repeated(16) + "1c38c80714393a";
+    const struct {
+        QStringList args;
+        int status;
+        QString out; // the start of standard output
+    } cases[] = {
+        {{"id", "--port", QString::fromStdString(sim.device()), "--json"}, 0,
+         R"({"FirmwareID": "V1005T-EX \"2\"", "type": "TEX"})"},
+        {{"decode", hex, "--json"}, 0,
+         R"({"type": "RACE", "params": {"RearOffset": 5, "RetardVal": 10, "CrankRevs": 3, )"
+         R"("RPMLimit": 5800, "FixedLimFlag": true, "SelEEPROMTblFlag": true, )"
+         R"("RetardEnableFlag": true, "KickStartFlag": true}, "WOT": [10, 10,)"},
+        {{"new", "--type", "RACE", "--slope", "3", "-o", table}, 0, ""},
+        {{"image", table, "--module", "36=60,37=255"}, 0,
+         "26263d577085949ba1a3a3a3a19e9b992e2e577d9baeb8bdbfbfbebcb9b6b2af1c1c00021cce1e"},
+        {{"id", "--port", "/dev/kv-no-such-port"}, 1, ""},
+        {{"image", dir.filePath("none.tbl")}, 1, ""},
+        {{"id"}, 2, ""},
+        {{"id", "--port", "printer"}, 2, ""},
+        {{"decode", hex.left(76) + "zz"}, 2, ""},
+        {{"image", table, "--module", "36=256"}, 2, ""},
+    };
+    for (const auto& c : cases) {
+        QProcess p;
+        p.start(QStringLiteral(KV_BIN_DIR "/kestrel-vanta-cli"), c.args);
+        p.waitForFinished(10000);
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_EQ(p.exitCode(), c.status) << c.args.join(' ').toStdString();
+        EXPECT_EQ(out.left(c.out.size()), c.out) << c.args.join(" ").toStdString();
     }
 }
 
