@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -219,4 +220,22 @@ TEST(Save, RespectsTheFileSystem) {
         for (const auto& e : fs::directory_iterator(folder))
             EXPECT_EQ(e.path().filename().string().rfind(".kv", 0), std::string::npos) << e.path();
     }
+}
+
+// A save clears the temporaries that killed saves left (this one's and an older
+// version's); a name that only looks alike stays.
+TEST(Save, ClearsWhatKilledSavesLeft) {
+    TempDir dir;
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string pid = std::to_string(gone);
+    for (const std::string& name :
+         {".kv-save-" + pid + "-2", ".t.tbl.kv" + pid + "-7", std::string(".t.tbl.kvnotes")})
+        writeAll(dir.file(name), "left");
+    ASSERT_TRUE(writeFileAtomically(dir.file("t.tbl"), "new"));
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        names.insert(e.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{".t.tbl.kvnotes", "t.tbl"}));
 }

@@ -127,7 +127,6 @@ TEST_F(SimLink, ModuleThatDisappearsEndsTheExchangeWithAMessage) {
     EXPECT_FALSE(channel.isOpen());
 }
 
-
 // The port chosen in the frame is stored, and selected again at the next start; a listed
 // device is stored for that port alone; a stored value out of range is an error.
 TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
@@ -186,14 +185,17 @@ TEST(CliLink, IdDecodeAndImage) {
         int status;
         QString out; // the start of standard output
     } cases[] = {
-        {{"id", "--port", QString::fromStdString(sim.device()), "--json"}, 0,
+        {{"id", "--port", QString::fromStdString(sim.device()), "--json"},
+         0,
          R"({"FirmwareID": "V1005T-EX \"2\"", "type": "TEX"})"},
-        {{"decode", hex, "--json"}, 0,
+        {{"decode", hex, "--json"},
+         0,
          R"({"type": "RACE", "params": {"RearOffset": 5, "RetardVal": 10, "CrankRevs": 3, )"
          R"("RPMLimit": 5800, "FixedLimFlag": true, "SelEEPROMTblFlag": true, )"
          R"("RetardEnableFlag": true, "KickStartFlag": true}, "WOT": [10, 10,)"},
         {{"new", "--type", "RACE", "--slope", "3", "-o", table}, 0, ""},
-        {{"image", table, "--module", "36=60,37=255"}, 0,
+        {{"image", table, "--module", "36=60,37=255"},
+         0,
          "26263d577085949ba1a3a3a3a19e9b992e2e577d9baeb8bdbfbfbebcb9b6b2af1c1c00021cce1e"},
         {{"id", "--port", "/dev/kv-no-such-port"}, 1, ""},
         {{"image", dir.filePath("none.tbl")}, 1, ""},
