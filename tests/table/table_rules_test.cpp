@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The table's rules without a window: numbers, typed cells, drags, paste and layout.
+#include "base/errors.h"
+#include "table/cell_edit.h"
+#include "table/drag_rules.h"
+#include "table/grid_edit.h"
+#include "table/numbers.h"
+#include "table/window_layout.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <tuple>
+
+using namespace kv;
+using namespace kv::drag;
+
+TEST(Numbers, ReadingRoundingAndTexts) {
+    for (const char* t : {" 25 ", "-0.5", "+3", "40.", ".5", "2.5E-1", "\t7"})
+        EXPECT_TRUE(isNumeric(t)) << t;
+    for (const char* t : {"", " ", "1.2.3", "12a", "1e", "--1", ".", "1 2", "nan", "0x10"})
+        EXPECT_FALSE(isNumeric(t)) << t;
+    // Blanks anywhere are skipped; reading stops at the first character that fits no number.
+    const std::pair<const char*, double> leading[] = {{" 4 8pt", 48}, {"\t-3\n", -3}, {"1e2x", 100},
+                                                      {"3e", 3},      {"abc", 0},     {"1,5", 1}};
+    for (const auto& [text, value] : leading)
+        EXPECT_EQ(leadingNumber(text), value) << text;
+    for (const auto& [v, r] : {std::pair{2.5, 2.0}, {3.5, 4.0}, {-2.5, -2.0}, {2.5000001, 3.0}})
+        EXPECT_EQ(roundHalfEven(v), r) << v;
+    // One decimal, halves to even where the shortest decimal form ends in a 5.
+    const std::pair<double, const char*> tenths[] = {
+        {10, "10.0"},   {0.25, "0.2"},   {0.35, "0.4"},   {-0.35, "-0.4"},   {44.8239, "44.8"},
+        {-0.04, "0.0"}, {-1.25, "-1.2"}, {39.96, "40.0"}, {1234.5, "1234.5"}};
+    for (const auto& [v, text] : tenths) {
+        EXPECT_EQ(format1(v), text) << v;
+        EXPECT_EQ(roundDecimals(v, 1), std::stod(text)) << v;
+    }
+    const std::tuple<double, const char*, const char*> patterns[] = {
+        {7500, "#0", "7500"}, {2.5, "#0", "2"}, {5, "##00", "05"}, {123, "##00", "123"}};
+    for (const auto& [v, pattern, text] : patterns)
+        EXPECT_EQ(formatNumber(v, pattern), text) << v << " " << pattern;
+    EXPECT_EQ(signedText(5700) + signedText(-3), " 5700-3");
+    EXPECT_EQ(toInt16(32767.4) + toInt16(-32768.5), -1);
+    for (double v : {32767.5, leadingNumber("1e999"), double(NAN)})
+        EXPECT_THROW((void)toInt16(v), KvError) << v;
+}
+
+TEST(CellEdit, TypedAdvanceIsHeldToTheLimitsOfTheTableType) {
+    const std::string n = "Advance must be numeric value.", ok;
+    const std::string race = "Advance must be numeric value between zero and 40 degrees.";
+    const std::string ex = "EX version advance must be numeric value between zero and ";
+    const std::string ex30 = ex + "30.0 degrees.", ex32 = ex + "32.5 degrees.";
+    const std::tuple<const char*, int, const char*, std::string> cases[] = {
+        {"RACE", 1, "abc", n},     {"RACE", 1, "", n},    {"RACE", 1, "40", ok},
+        {"RACE", 2, " 0 ", ok},    {"RACE", 2, "35", ok}, {"RACE", 1, "40.1", race},
+        {"RACE", 1, "-0.5", race}, {"EX", 2, "30", ok},   {"EX", 1, "32.5", ok},
+        {"EX", 2, "30.5", ex30},   {"EX", 1, "33", ex32}, {"TEX", 1, "-1", ex32}};
+    for (const auto& [type, row, text, refusal] : cases) {
+        ProgramState s;
+        s.TableType = type;
+        s.ExMaxTable(5, kWot) = 30;   // row 2
+        s.ExMaxTable(5, kLow) = 32.5; // row 1
+        EXPECT_EQ(refuseEdit(s, row, 5, text).value_or(""), refusal) << type << " " << text;
+    }
+}
+
+TEST(DragRules, PixelsStepsLimitsAndPicks) {
+    // Pixels from twips at 15 a pixel too; nonsense positions end at the limit.
+    const std::tuple<double, double, int> pixels[] = {
+        {10.5, 1, 10}, {11.5, 1, 12},           {-2.5, 1, -2},       {22.5, 15, 2},
+        {37.5, 15, 2}, {-1e300, 1, -(1 << 24)}, {1e300, 1, 1 << 24}, {NAN, 1, -(1 << 24)}};
+    for (const auto& [pos, per, px] : pixels)
+        EXPECT_EQ(toPixels(pos, per), px) << pos << " / " << per;
+    // Two pixels a 0.2-degree step, halves to even; off-grid starts snap on the first move.
+    const std::tuple<double, int, double> moves[] = {{10.0, 297, 10.4}, {10.0, 295, 10.4},
+                                                     {10.0, 310, 9.0},  {10.3, 300, 10.4},
+                                                     {10.1, 300, 10.0}, {10.15, 300, 10.2}};
+    for (const auto& [start, y, moved] : moves)
+        EXPECT_DOUBLE_EQ(movedValue(start, 300, y), moved) << start << " to y " << y;
+    // The EX limit first, then 0..40.
+    const std::tuple<double, bool, double, double> limits[] = {
+        {41.0, false, 0.0, 40.0}, {-0.2, false, 0.0, 0.0},   {33.0, true, 32.0, 32.0},
+        {31.8, true, 32.0, 31.8}, {44.0, true, 42.0, 40.0},  {5.0, true, -3.0, 0.0},
+        {NAN, false, 0, 0.0},     {INFINITY, false, 0, 40.0}};
+    for (const auto& [v, ex, limit, out] : limits)
+        EXPECT_EQ(clampDragged(v, ex, limit), out) << v << " ex " << ex << " limit " << limit;
+
+    // Series 1 on y = 100, series 2 on y = 200, points 40 px apart; ties to the lower.
+    const auto layout = [](int s, int p) { return PixelPos{40.0 * p, 100.0 * s}; };
+    const PickResult hit = pickNearest(layout, {161, 190}, true);
+    EXPECT_EQ(std::tie(hit.series, hit.point, hit.region), std::tuple(2, 4, kRegionPlotArea));
+    EXPECT_NEAR(hit.distance, std::hypot(1.0, 10.0), 1e-12);
+    const PickResult tie = pickNearest(layout, {80, 150}, true);
+    EXPECT_EQ(std::tie(tie.series, tie.point), std::tuple(1, 2));
+    EXPECT_TRUE(pickCounts({1, 3, 14.999, kRegionPlotArea}));
+    for (const PickResult& p : {PickResult{1, 3, 15.0, kRegionPlotArea},
+                                {1, 3, 2.0, kRegionOutsidePlot},
+                                {0, 3, 2.0, kRegionPlotArea},
+                                {1, 0, 2.0, kRegionPlotArea}})
+        EXPECT_FALSE(pickCounts(p)) << p.series << " " << p.point << " " << p.distance;
+}
+
+// A clip larger than the grid, or shorter than its extents say, writes only the data
+// cells it covers and leaves every other cell as it was.
+TEST(GridEdit, PasteTrimsAClipToTheGridAndToWhatItHolds) {
+    ProgramState s;
+    s.live.values.fill(1);
+    CopyChartToGrid(s);
+    std::string row;
+    for (int c = 0; c < 40; ++c)
+        row += (c ? "\t" : "") + std::to_string(c + 2);
+    s.CopyBuffer = row + "\r" + row + "\r" + row;
+    s.CopyRowExtent = 1'000'000'000;
+    s.CopyColExtent = 39;
+    EXPECT_EQ(pasteCopyBuffer(s, {2, 3, 2, 3}), (CellRange{2, 3, 2, 16}));
+    for (int c = 1; c <= 16; ++c) {
+        EXPECT_EQ(s.live.text(1, c), "1.0");
+        EXPECT_EQ(s.live.value(kWot, c), c < 3 ? 1 : c - 1) << c;
+    }
+    EXPECT_EQ(s.live.text(2, 16), "15");
+    EXPECT_EQ(s.live.text(0, 16) + s.live.text(1, 0), "7500Low");
+
+    s.CopyBuffer = "9\t8\r7"; // one cell short of its 2 x 2 extents
+    s.CopyRowExtent = s.CopyColExtent = 1;
+    pasteCopyBuffer(s, {1, 1, 1, 1});
+    EXPECT_EQ(s.live.text(1, 1) + s.live.text(1, 2) + s.live.text(2, 1) + s.live.text(2, 2),
+              "9871.0");
+    EXPECT_EQ(s.live.value(kWot, 2), 1);
+}
+
+TEST(WindowLayout, ChartAboveGridInTwips) {
+    const WindowLayout l = layoutFor(12000, 9000);
+    EXPECT_EQ(std::tie(l.chart.top, l.chart.width, l.chart.height), std::tuple(0, 12000, 6300));
+    EXPECT_EQ(std::tie(l.grid.top, l.grid.width, l.grid.height),
+              std::tuple(6300, 11850, 1975));        // 0.3 x 9000 - 725
+    EXPECT_EQ(layoutFor(4000, 2417).grid.height, 0); // 0.3 x 2417 - 725 = -0.1
+    EXPECT_EQ(layoutFor(100, 3000).grid.width, 0);
+    EXPECT_EQ(gridRowHeight(1975) + gridColumnWidth(11850), 648 + 696);
+}
