@@ -70,19 +70,30 @@ TEST(DragRules, PixelsStepsLimitsAndPicks) {
         {37.5, 15, 2}, {-1e300, 1, -(1 << 24)}, {1e300, 1, 1 << 24}, {NAN, 1, -(1 << 24)}};
     for (const auto& [pos, per, px] : pixels)
         EXPECT_EQ(toPixels(pos, per), px) << pos << " / " << per;
-    // Two pixels a 0.2-degree step, halves to even; off-grid starts snap on the first move.
-    const std::tuple<double, int, double> moves[] = {{10.0, 297, 10.4}, {10.0, 295, 10.4},
-                                                     {10.0, 310, 9.0},  {10.3, 300, 10.4},
-                                                     {10.1, 300, 10.0}, {10.15, 300, 10.2}};
-    for (const auto& [start, y, moved] : moves)
-        EXPECT_DOUBLE_EQ(movedValue(start, 300, y), moved) << start << " to y " << y;
-    // The EX limit first, then 0..40.
-    const std::tuple<double, bool, double, double> limits[] = {
-        {41.0, false, 0.0, 40.0}, {-0.2, false, 0.0, 0.0},   {33.0, true, 32.0, 32.0},
-        {31.8, true, 32.0, 31.8}, {44.0, true, 42.0, 40.0},  {5.0, true, -3.0, 0.0},
-        {NAN, false, 0, 0.0},     {INFINITY, false, 0, 40.0}};
-    for (const auto& [v, ex, limit, out] : limits)
-        EXPECT_EQ(clampDragged(v, ex, limit), out) << v << " ex " << ex << " limit " << limit;
+    // Two pixels a 0.2-degree step, halves to even; off-grid starts snap on the first
+    // move. Then the EX limit of the dragged cell, then 0..40.
+    ProgramState s;
+    s.ExMaxTable(8, kWot) = 32;
+    s.ExMaxTable(8, kLow) = 15;
+    s.ExMaxTable(9, kWot) = 42;
+    s.ExMaxTable(9, kLow) = -3;
+    // clang-format off
+    const std::tuple<const char*, int, int, double, int, double> drags[] = {
+        {"RACE", kWot, 8, 10.0, 297, 10.4}, {"RACE", kWot, 8, 10.0, 295, 10.4},
+        {"RACE", kWot, 8, 10.0, 310, 9.0},  {"RACE", kWot, 8, 10.3, 300, 10.4},
+        {"RACE", kWot, 8, 10.1, 300, 10.0}, {"RACE", kWot, 8, 10.15, 300, 10.2},
+        {"RACE", kWot, 8, 39, 280, 40},     {"RACE", kLow, 8, 0.2, 304, 0},
+        {"RACE", kWot, 8, 30, 270, 33},     {"EX", kWot, 8, 30, 270, 32},
+        {"TEX", kWot, 8, 31, 292, 31.8},    {"EX", kLow, 8, 10, 200, 15},
+        {"EX", kWot, 9, 39, 270, 40},       {"EX", kLow, 9, 5, 300, 0}};
+    // clang-format on
+    for (const auto& [type, series, point, start, y, out] : drags) {
+        s.TableType = type;
+        EXPECT_DOUBLE_EQ(draggedValue(s, series, point, start, 300, y), out)
+            << type << " " << series << "," << point << " from " << start << " to y " << y;
+    }
+    EXPECT_EQ(clampDragged(NAN, false, 0), 0.0);
+    EXPECT_EQ(clampDragged(INFINITY, false, 0), 40.0);
 
     // Series 1 on y = 100, series 2 on y = 200, points 40 px apart; ties to the lower.
     const auto layout = [](int s, int p) { return PixelPos{40.0 * p, 100.0 * s}; };
