@@ -28,11 +28,7 @@ struct Dialog {
         d = std::make_unique<ModuleParamsDialog>(s, script);
         d->show();
     }
-    template <class W> W* get(const QString& name) const {
-        W* w = d->findChild<W*>(name);
-        EXPECT_NE(w, nullptr) << name.toStdString();
-        return w;
-    }
+    template <class W> W* get(const QString& name) const { return d->findChild<W*>(name); }
     QSlider* slider(const char* name) const { return get<QSlider>(QString("sld") + name); }
     // Each slider as "position value" with "+" where its frame shows; then the boxes.
     std::string view() const {
@@ -79,46 +75,37 @@ TEST(ModuleParamsDialog, EveryChangeTakesEffectAtOnceAndOKOnlyCloses) {
     Dialog w("RACE", {0, 0, 2, 5700, true});
     EXPECT_EQ(w.d->windowTitle().toStdString() + (w.d->isModal() ? " (modal)" : ""),
               "Kestrel Vanta - Edit Module Parameters (modal)");
-    // Up raises the value: the RPM limit one step, the rear offset to either end.
+    // Up raises the value: the RPM limit one step, the rear offset and cranking revs to
+    // their ends.
     w.slider("RPMLimit")->setFocus();
     QTest::keyClick(w.slider("RPMLimit"), Qt::Key_Up);
-    EXPECT_EQ(w.view(), "10 0 71 5800+ 5 0+ 1 2+ -x--");
-    QTest::keyClick(w.slider("RPMLimit"), Qt::Key_PageDown);
     w.slider("RearOffset")->triggerAction(QAbstractSlider::SliderToMinimum);
-    EXPECT_EQ(w.s.RPMLimit * 10 + w.s.RearOffset, 48005);
-    w.slider("RearOffset")->triggerAction(QAbstractSlider::SliderToMaximum);
     w.slider("CrankRevs")->triggerAction(QAbstractSlider::SliderToMinimum);
-    EXPECT_EQ(w.view(), "10 0 81 4800+ 10 -5+ 0 3+ -x--");
-
-    // Clearing a box resets its parameter; ticking it again starts from there. Kick start
-    // hides the cranking frame and keeps the revolutions.
-    w.click("chkFixedRPMLimit");
-    EXPECT_EQ(w.view(), "10 0 99 3000 10 -5+ 0 3+ ----");
+    EXPECT_EQ(w.view(), "10 0 71 5800+ 0 5+ 0 3+ -x--");
+    // Clearing a box resets its parameter and hides its frame; kick start hides the
+    // cranking frame and keeps the revolutions.
     w.click("chkFixedRPMLimit");
     w.click("chkRetardEnable");
     w.slider("Retard")->triggerAction(QAbstractSlider::SliderPageStepSub);
-    EXPECT_NE(w.s.RetardVal, 0);
+    EXPECT_EQ(w.view().substr(0, 4), "8 2+");
     w.click("chkRetardEnable");
     w.click("chkKickStart");
-    EXPECT_EQ(w.view(), "10 0 99 3000+ 10 -5+ 0 3 -x-x");
+    EXPECT_EQ(w.view(), "10 0 99 3000 0 5+ 0 3 ---x");
 
     // The FLASH warning, once for each change away from the EEPROM table.
     w.script.expectMessage(kFlashWarning, Button::OK);
+    for (const char* option : {"optFLASHAdvTable", "optFLASHAdvTable", "optEEPROMAdvTable"})
+        w.click(option);
+    EXPECT_TRUE(w.s.SelEEPROMTblFlag);
+    w.script.expectMessage(kFlashWarning, Button::OK);
     w.click("optFLASHAdvTable");
+    EXPECT_TRUE(w.script.done());
     const kv::test::Prompt& warning = w.script.last();
     EXPECT_EQ(
         std::tie(warning.title, warning.icon, warning.buttons),
         std::make_tuple(std::string("Advance Table Options"), Icon::Exclamation, Buttons::OK));
-    w.click("optFLASHAdvTable");
-    EXPECT_FALSE(w.s.SelEEPROMTblFlag);
-    w.click("optEEPROMAdvTable");
-    EXPECT_TRUE(w.s.SelEEPROMTblFlag);
-    w.script.expectMessage(kFlashWarning, Button::OK);
-    w.click("optFLASHAdvTable");
-    EXPECT_EQ(w.script.prompts().size(), 2u);
-    EXPECT_TRUE(w.script.done());
 
     const P kept = w.s.params;
     w.get<QPushButton>("cmdOK")->click();
-    EXPECT_TRUE(!w.d->isVisible() && w.s.params == kept);
+    EXPECT_TRUE(!w.d->isVisible() && w.s.params == kept && !kept.SelEEPROMTblFlag);
 }
