@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Print Table and Print Setup as the menus run them, offscreen, on a stand-in printer; and
-// the command-line companion's print. The PDF is read back with pdftotext.
+// Print Table as the menu runs it, offscreen, on a stand-in printer; and the
+// command-line companion's print. The PDF is read back with pdftotext.
 #include "app/ui/main_window.h"
 #include "files/table_file.h"
 #include "print/ui/report_printer.h"
@@ -9,11 +9,6 @@
 #include "support/test_files.h"
 #include "table/ui/advance_chart.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPrintDialog>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace kv;
@@ -96,23 +91,4 @@ TEST(PrintTable, PrintsBothPagesOrSaysWhyNot) {
                   "Advance Curves"});
     expectOnPage(printers->pdf, 2,
                  {"Serial/Comment: SN 0042", "Select EEPROM Advance Table: True"});
-}
-
-TEST(PrintSetup, OKKeepsTheChosenPrinterAndCancelChangesNothing) {
-    SystemPrinters printers;
-    TempDir dir;
-    const QString file = QString::fromStdString(dir.file("chosen.pdf"));
-    for (bool ok : {false, true}) {
-        QTimer::singleShot(0, [&] {
-            auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(d, nullptr);
-            EXPECT_EQ(d->windowTitle(), "Printer Setup");
-            auto* list = d->findChild<QComboBox*>(QStringLiteral("printers"));
-            list->setCurrentIndex(list->count() - 1); // "Print to File (PDF)" comes last
-            d->findChild<QLineEdit*>(QStringLiteral("filename"))->setText(file);
-            ok ? d->accept() : d->reject();
-        });
-        printers.setup(nullptr);
-        EXPECT_EQ(printers.printer() ? printers.printer()->outputFileName() : "", ok ? file : "");
-    }
 }
