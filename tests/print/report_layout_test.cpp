@@ -38,32 +38,25 @@ TEST(ReportLayout, DataPageLinesInOrderAtTheirColumns) {
     in.comment = "SN 0042";
     in.FirmwareID = "VANTA 8.1 EX";
     in.params = {-3, 0, 2, 5700};
+    // clang-format off
     const std::vector<std::string> expected = {
-        kHeading,
-        "",
-        "         Serial/Comment: SN 0042",
-        "",
-        "         Advance Table",
-        "",
+        kHeading, "", "         Serial/Comment: SN 0042", "", "         Advance Table", "",
         "         MAP/RPM 0       500     1000    1500    2000    2500    3000    3500    4000    "
         "4500    5000    5500    6000    6500    7000    7500",
         "         Low     11.0    12.0    13.0    14.0    15.0    16.0    17.0    18.0    19.0    "
         "20.0    21.0    22.0    23.0    24.0    25.0    12345678",
         "         WOT     20.5    21.0    21.5    22.0    22.5    23.0    23.5    24.0    24.5    "
         "25.0    25.5    26.0    26.5    27.0    27.5    28.12345",
-        "",
-        "",
-        "         Firmware ID:        VANTA 8.1 EX",
-        "",
+        "", "", "         Firmware ID:        VANTA 8.1 EX", "",
         "         Cranking Revs:                 2",
         "         Rear Cylinder Offset (Deg):   -3.0",
         "         Retard (Deg):                 0.0",
-        "         Fixed RPM Limit:              5700",
-        "",
+        "         Fixed RPM Limit:              5700", "",
         "         Kick Start Mode Enabled:      False",
         "         Retard Feature Enabled:       False",
         "         Fixed RPM Limit Enabled:      False",
         "         Select EEPROM Advance Table:  True"};
+    // clang-format on
     EXPECT_EQ(paper(dataPageLines(in)), expected);
     EXPECT_EQ(paper(chartPageLines(in)), (std::vector<std::string>{kHeading, expected[2]}));
 
