@@ -20,8 +20,7 @@ namespace {
 // A printer that writes the PDF file `pdf`, or none at all while that is empty.
 struct FakePrinters : PrinterSeam {
     QPrinter* printer() override {
-        m_printer.setOutputFormat(QPrinter::PdfFormat);
-        m_printer.setOutputFileName(QString::fromStdString(pdf));
+        m_printer.setOutputFileName(QString::fromStdString(pdf)); // PDF output with a name
         return pdf.empty() ? nullptr : &m_printer;
     }
     void setup(QWidget*) override {}
