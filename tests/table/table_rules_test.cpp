@@ -19,10 +19,9 @@ TEST(Numbers, ReadingRoundingAndTexts) {
     for (const char* t : {"", " ", "1.2.3", "12a", "1e", "--1", ".", "1 2", "nan", "0x10"})
         EXPECT_FALSE(isNumeric(t)) << t;
     // Blanks anywhere are skipped; reading stops at the first character that fits no number.
-    const std::pair<const char*, double> leading[] = {{" 4 8pt", 48}, {"\t-3\n", -3}, {"1e2x", 100},
-                                                      {"3e", 3},      {"abc", 0},     {"1,5", 1}};
-    for (const auto& [text, value] : leading)
-        EXPECT_EQ(leadingNumber(text), value) << text;
+    EXPECT_EQ(std::tuple(leadingNumber(" 4 8pt"), leadingNumber("\t-3\n"), leadingNumber("1e2x"),
+                         leadingNumber("3e"), leadingNumber("abc"), leadingNumber("1,5")),
+              std::tuple(48, -3, 100, 3, 0, 1));
     // One decimal, halves to even where the shortest decimal form ends in a 5.
     const std::tuple<double, const char*, const char*> texts[] = {
         {10, "#0.0", "10.0"},    {0.25, "#0.0", "0.2"},  {0.35, "#0.0", "0.4"},
@@ -60,12 +59,10 @@ TEST(CellEdit, TypedAdvanceIsHeldToTheLimitsOfTheTableType) {
 }
 
 TEST(DragRules, PixelsStepsLimitsAndPicks) {
-    // Pixels from twips at 15 a pixel too; nonsense positions end at the limit.
-    const std::tuple<double, double, int> pixels[] = {
-        {10.5, 1, 10}, {11.5, 1, 12},           {-2.5, 1, -2},       {22.5, 15, 2},
-        {37.5, 15, 2}, {-1e300, 1, -(1 << 24)}, {1e300, 1, 1 << 24}, {NAN, 1, -(1 << 24)}};
-    for (const auto& [pos, per, px] : pixels)
-        EXPECT_EQ(toPixels(pos, per), px) << pos << " / " << per;
+    // Halves to even, from twips at 15 a pixel too; nonsense positions end at the limit.
+    EXPECT_EQ(std::tuple(toPixels(10.5), toPixels(11.5), toPixels(-2.5), toPixels(37.5, 15),
+                         toPixels(NAN), toPixels(1e300)),
+              std::tuple(10, 12, -2, 2, -(1 << 24), 1 << 24));
     // Two pixels a 0.2-degree step, halves to even; off-grid starts snap on the first
     // move. Then the EX limit of the dragged cell, then 0..40.
     ProgramState s;
