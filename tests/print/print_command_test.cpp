@@ -12,8 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace kv;
-using kv::test::pdfPageText;
-using kv::test::TempDir;
+using namespace kv::test;
 
 namespace {
 
@@ -40,7 +39,7 @@ void expectOnPage(const std::string& pdf, int page, std::initializer_list<const 
 TEST(PrintCli, BothPagesOfATableFileInOnePdfOrAFailure) {
     TempDir dir;
     const std::string table = dir.file("t.tbl"), pdf = dir.file("report.pdf");
-    kv::test::writeAll(table, tableFileText(kv::test::curves(20, 10), {}, "RACE"));
+    writeAll(table, tableFileText(curves(20, 10), {}, "RACE"));
     const auto print = [&](const std::string& out) {
         const std::string cli = "'" KV_BIN_DIR "/kestrel-vanta-cli' print '" + table + "' -o '";
         return WEXITSTATUS(
@@ -56,7 +55,7 @@ TEST(PrintCli, BothPagesOfATableFileInOnePdfOrAFailure) {
 TEST(PrintTable, PrintsBothPagesOrSaysWhyNot) {
     TempDir dir;
     dir.copyAllData();
-    kv::test::ScriptedDialogs script;
+    ScriptedDialogs script;
     MainWindow w(defaultBranding(), &script, QString::fromStdString(dir.path().string()));
     auto* printers = new FakePrinters;
     w.setPrinters(std::unique_ptr<PrinterSeam>(printers));

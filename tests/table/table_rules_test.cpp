@@ -28,11 +28,8 @@ TEST(Numbers, ReadingRoundingAndTexts) {
         {-0.35, "#0.0", "-0.4"}, {-0.04, "#0.0", "0.0"}, {-1.25, "#0.0", "-1.2"},
         {39.96, "#0.0", "40.0"}, {7500, "#0", "7500"},   {2.5, "#0", "2"},
         {5, "##00", "05"},       {123, "##00", "123"}};
-    for (const auto& [v, pattern, text] : texts) {
+    for (const auto& [v, pattern, text] : texts)
         EXPECT_EQ(formatNumber(v, pattern), text) << v << " " << pattern;
-        EXPECT_EQ(roundDecimals(v, std::string_view(pattern) == "#0.0" ? 1 : 0), std::stod(text))
-            << v;
-    }
     EXPECT_EQ(signedText(5700) + signedText(-3), " 5700-3");
     EXPECT_EQ(toInt16(32767.4) + toInt16(-32768.5), -1);
     for (double v : {32767.5, leadingNumber("1e999"), double(NAN)})
