@@ -79,5 +79,4 @@ TEST(ChartTemplateFile, ShippedOneReadsAndUnusableFilesAreRefusedWithoutHanging)
     for (const std::string& path : {dir.file("pipe"), std::string("/dev/zero"), dir.file("huge"),
                                     dir.file("absent"), dir.path().string()})
         EXPECT_FALSE(readChartTemplate(path).ok) << path;
-    EXPECT_NE(readChartTemplate(dir.file("huge")).error.find("too large"), std::string::npos);
 }

@@ -87,8 +87,8 @@ TEST(DragRules, PixelsStepsLimitsAndPicks) {
     // Series 1 on y = 100, series 2 on y = 200, points 40 px apart; ties to the lower.
     const auto layout = [](int s, int p) { return PixelPos{40.0 * p, 100.0 * s}; };
     const PickResult hit = pickNearest(layout, {161, 190}, true);
-    EXPECT_EQ(std::tie(hit.series, hit.point, hit.region), std::tuple(2, 4, kRegionPlotArea));
-    EXPECT_NEAR(hit.distance, std::hypot(1.0, 10.0), 1e-12);
+    EXPECT_EQ(std::tie(hit.series, hit.point, hit.distance, hit.region),
+              std::tuple(2, 4, std::hypot(1.0, 10.0), kRegionPlotArea));
     EXPECT_EQ(pickNearest(layout, {80, 150}, true).series, 1);
     EXPECT_TRUE(pickCounts({1, 3, 14.999, kRegionPlotArea}));
     // clang-format off
