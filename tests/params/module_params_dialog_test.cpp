@@ -4,178 +4,96 @@
 #include "params/ui/module_params_dialog.h"
 #include "support/scripted_dialogs.h"
 
-#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSlider>
 #include <QTest>
 #include <gtest/gtest.h>
 
 using namespace kv;
-using kv::test::ScriptedDialogs;
+using P = ModuleParameters;
 
 namespace {
 
 struct Dialog {
     ProgramState s;
-    ScriptedDialogs script;
+    kv::test::ScriptedDialogs script;
     std::unique_ptr<ModuleParamsDialog> d;
 
-    void open() {
+    Dialog(const char* type, const P& p) {
+        s.TableType = type;
+        s.params = p;
         d = std::make_unique<ModuleParamsDialog>(s, script);
         d->show();
     }
-    template <class W> W* get(const char* name) const {
-        W* w = d->findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+    template <class W> W* get(const QString& name) const { return d->findChild<W*>(name); }
+    QSlider* slider(const char* name) const { return get<QSlider>(QString("sld") + name); }
+    // Each slider as "position value" with "+" where its frame shows; then the boxes.
+    std::string view() const {
+        QString v;
+        for (const char* n : {"Retard", "RPMLimit", "RearOffset", "CrankRevs"})
+            v += QString("%1 %2%3 ")
+                     .arg(slider(n)->value())
+                     .arg(get<QLabel>(QString("lbl%1Val").arg(n))->text())
+                     .arg(get<QGroupBox>(QString("fra") + n)->isVisible() ? "+" : "");
+        for (const char* n :
+             {"optFLASHAdvTable", "chkFixedRPMLimit", "chkRetardEnable", "chkKickStart"})
+            v += get<QAbstractButton>(n)->isChecked() ? "x" : "-";
+        return v.toStdString();
     }
-    QSlider* slider(const std::string& name) const { return get<QSlider>(name.c_str()); }
-    QString label(const std::string& name) const { return get<QLabel>(name.c_str())->text(); }
-    bool shown(const std::string& frame) const {
-        return get<QGroupBox>(frame.c_str())->isVisible();
-    }
-    void click(const char* name) const {
-        QAbstractButton* b = get<QAbstractButton>(name);
-        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
-    }
+    void click(const char* name) const { get<QAbstractButton>(name)->click(); }
 };
 
 } // namespace
 
 TEST(ModuleParamsDialog, OpeningSteps) {
-    using P = ModuleParameters;
-    struct Case {
-        const char* type;
-        P before, after;
-        std::array<int, 4> positions; // retard, RPM limit, rear offset, cranking revs
-        std::array<bool, 4> shown;    // their frames
-    };
-    const Case cases[] = {
-        {"RACE",
-         P{.RPMLimit = 5700, .FixedLimFlag = true},
-         P{.RPMLimit = 5700, .FixedLimFlag = true},
-         {10, 72, 5, 1},
-         {false, true, true, true}},
-        // 71.5 goes to the even position, up.
-        {"RACE",
-         P{.RPMLimit = 5750, .FixedLimFlag = true},
-         P{.RPMLimit = 5750, .FixedLimFlag = true},
-         {10, 72, 5, 1},
-         {false, true, true, true}},
-        // Beyond the slider: the thumb at its end, the value kept until the thumb moves.
-        {"RACE",
-         P{.RPMLimit = 12000, .FixedLimFlag = true},
-         P{.RPMLimit = 12000, .FixedLimFlag = true},
-         {10, 30, 5, 1},
-         {false, true, true, true}},
-        // Clear boxes reset the limit and the retard.
-        {"RACE",
-         P{.RearOffset = -3,
-           .RetardVal = 7,
-           .CrankRevs = 1,
-           .RPMLimit = 6100,
-           .SelEEPROMTblFlag = false,
-           .KickStartFlag = true},
-         P{.RearOffset = -3, .CrankRevs = 1, .SelEEPROMTblFlag = false, .KickStartFlag = true},
-         {10, 99, 8, 2},
-         {false, false, true, false}},
-        {"RACE",
-         P{.RearOffset = 4, .RetardVal = 7, .CrankRevs = 3, .RetardEnableFlag = true},
-         P{.RearOffset = 4, .RetardVal = 7, .CrankRevs = 3, .RetardEnableFlag = true},
-         {3, 99, 1, 0},
-         {true, false, true, true}},
-        {"EX", P{.RearOffset = -3}, P{}, {10, 99, 5, 1}, {false, false, false, true}},
-        {"TEX", P{.RearOffset = 2}, P{}, {10, 99, 5, 1}, {false, false, false, true}},
-    };
-    const char* sliders[] = {"Retard", "RPMLimit", "RearOffset", "CrankRevs"};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.type << " RPMLimit " << c.before.RPMLimit);
-        Dialog w;
-        w.s.TableType = c.type;
-        w.s.params = c.before;
-        w.open();
-        EXPECT_EQ(w.s.params, c.after);
-        const int values[] = {c.after.RetardVal, c.after.RPMLimit, c.after.RearOffset,
-                              c.after.CrankRevs};
-        for (std::size_t i = 0; i < 4; ++i) {
-            const std::string n = sliders[i];
-            EXPECT_EQ(w.slider("sld" + n)->value(), c.positions[i]) << n;
-            EXPECT_EQ(w.label("lbl" + n + "Val"), QString::number(values[i])) << n;
-            EXPECT_EQ(w.shown("fra" + n), c.shown[i]) << n;
-        }
-        EXPECT_EQ(w.get<QRadioButton>("optFLASHAdvTable")->isChecked(), !c.after.SelEEPROMTblFlag);
-        EXPECT_EQ(w.get<QCheckBox>("chkFixedRPMLimit")->isChecked(), c.after.FixedLimFlag);
-        EXPECT_EQ(w.get<QCheckBox>("chkRetardEnable")->isChecked(), c.after.RetardEnableFlag);
-        EXPECT_EQ(w.get<QCheckBox>("chkKickStart")->isChecked(), c.after.KickStartFlag);
-        EXPECT_TRUE(w.script.prompts().empty());
+    // Halves of the RPM slider go to the even position; beyond its end the thumb stops
+    // there and the value is kept; cleared boxes reset the limit and the retard; EX and
+    // TEX tables have no rear offset. Parameters: rear offset, retard, cranking revs, RPM
+    // limit and the flags FixedLim, SelEEPROMTbl, RetardEnable and KickStart.
+    const std::tuple<const char*, P, const char*> cases[] = {
+        {"RACE", {0, 0, 2, 5750, true}, "10 0 72 5750+ 5 0+ 1 2+ -x--"},
+        {"RACE", {0, 0, 2, 12000, true}, "10 0 30 12000+ 5 0+ 1 2+ -x--"},
+        {"RACE", {-3, 7, 1, 6100, false, false, false, true}, "10 0 99 3000 8 -3+ 2 1 x--x"},
+        {"RACE", {4, 7, 3, 3000, false, true, true}, "3 7+ 99 3000 1 4+ 0 3+ --x-"},
+        {"EX", {-3}, "10 0 99 3000 5 0 1 2+ ----"},
+        {"TEX", {2}, "10 0 99 3000 5 0 1 2+ ----"}};
+    for (const auto& [type, before, view] : cases) {
+        Dialog w(type, before);
+        EXPECT_EQ(w.view(), view) << type << " " << before.RPMLimit;
     }
 }
 
 TEST(ModuleParamsDialog, EveryChangeTakesEffectAtOnceAndOKOnlyCloses) {
-    Dialog w;
-    w.s.params = {0, 0, 2, 5700, true};
-    w.open();
-    EXPECT_EQ(w.d->windowTitle(), "Kestrel Vanta - Edit Module Parameters");
-    EXPECT_TRUE(w.d->isModal());
-
-    // Up raises the value: the RPM limit one step, the rear offset to either end.
-    QSlider* rpm = w.slider("sldRPMLimit");
-    rpm->setFocus();
-    QTest::keyClick(rpm, Qt::Key_Up);
-    EXPECT_EQ(w.label("lblRPMLimitVal"), "5800");
-    QTest::keyClick(rpm, Qt::Key_PageDown);
-    EXPECT_EQ(w.s.RPMLimit, 4800);
-    w.slider("sldRearOffset")->triggerAction(QAbstractSlider::SliderToMinimum);
-    EXPECT_EQ(w.s.RearOffset, 5);
-    w.slider("sldRearOffset")->triggerAction(QAbstractSlider::SliderToMaximum);
-    EXPECT_EQ(w.label("lblRearOffsetVal"), "-5");
-    w.slider("sldCrankRevs")->triggerAction(QAbstractSlider::SliderToMinimum);
-    EXPECT_EQ(w.label("lblCrankRevsVal"), "3");
-
-    // Clearing a box resets its parameter; ticking it again starts from there.
+    Dialog w("RACE", {0, 0, 2, 5700, true});
+    EXPECT_EQ(w.d->windowTitle().toStdString() + (w.d->isModal() ? " (modal)" : ""),
+              "Kestrel Vanta - Edit Module Parameters (modal)");
+    // Up raises the value: the RPM limit one step, the rear offset and cranking revs to
+    // their ends.
+    QTest::keyClick(w.slider("RPMLimit"), Qt::Key_Up);
+    w.slider("RearOffset")->triggerAction(QAbstractSlider::SliderToMinimum);
+    w.slider("CrankRevs")->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(w.view(), "10 0 71 5800+ 0 5+ 0 3+ -x--");
+    // Clearing a box resets its parameter and hides its frame; kick start hides the
+    // cranking frame and keeps the revolutions.
     w.click("chkFixedRPMLimit");
-    EXPECT_EQ(rpm->value(), 99);
-    EXPECT_EQ(w.label("lblRPMLimitVal"), "3000");
-    EXPECT_FALSE(w.shown("fraRPMLimit"));
-    w.click("chkFixedRPMLimit");
-    EXPECT_TRUE(w.shown("fraRPMLimit"));
     w.click("chkRetardEnable");
-    EXPECT_TRUE(w.shown("fraRetard"));
-    w.slider("sldRetard")->triggerAction(QAbstractSlider::SliderPageStepSub);
+    w.slider("Retard")->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(w.view().substr(0, 4), "8 2+");
     w.click("chkRetardEnable");
-    EXPECT_EQ(w.label("lblRetardVal"), "0");
-    EXPECT_FALSE(w.shown("fraRetard"));
-    // Kick start hides the cranking frame and keeps the revolutions.
     w.click("chkKickStart");
-    EXPECT_FALSE(w.shown("fraCrankRevs"));
-    EXPECT_EQ(w.s.params, (ModuleParameters{.RearOffset = -5,
-                                            .RetardVal = 0,
-                                            .CrankRevs = 3,
-                                            .RPMLimit = 3000,
-                                            .FixedLimFlag = true,
-                                            .KickStartFlag = true}));
+    EXPECT_EQ(w.view(), "10 0 99 3000 0 5+ 0 3 ---x");
 
     // The FLASH warning, once for each change away from the EEPROM table.
-    w.script.expectMessage(kFlashWarning, Button::OK);
-    w.click("optFLASHAdvTable");
-    const kv::test::Prompt& warning = w.script.last();
-    EXPECT_EQ(
-        std::tie(warning.title, warning.icon, warning.buttons),
-        std::make_tuple(std::string("Advance Table Options"), Icon::Exclamation, Buttons::OK));
-    EXPECT_FALSE(w.s.SelEEPROMTblFlag);
-    w.click("optFLASHAdvTable");
-    w.click("optEEPROMAdvTable");
-    EXPECT_TRUE(w.s.SelEEPROMTblFlag);
-    w.script.expectMessage(kFlashWarning, Button::OK);
-    w.click("optFLASHAdvTable");
-    EXPECT_EQ(w.script.prompts().size(), 2u);
-    EXPECT_TRUE(w.script.done());
+    w.script.expectMessage(kFlashWarning, Button::OK).expectMessage(kFlashWarning, Button::OK);
+    for (const char* option :
+         {"optFLASHAdvTable", "optFLASHAdvTable", "optEEPROMAdvTable", "optFLASHAdvTable"})
+        w.click(option);
+    EXPECT_TRUE(w.script.done() && w.script.prompts().size() == 2);
+    EXPECT_EQ(w.script.last().title, "Advance Table Options");
 
-    const ModuleParameters kept = w.s.params;
+    const P kept = w.s.params;
     w.get<QPushButton>("cmdOK")->click();
-    EXPECT_FALSE(w.d->isVisible());
-    EXPECT_EQ(w.s.params, kept);
+    EXPECT_TRUE(!w.d->isVisible() && w.s.params == kept && !kept.SelEEPROMTblFlag);
 }

@@ -1,134 +1,89 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Print Table and Print Set-up as the menus run them, offscreen, on a stand-in printer.
+// Print Table as the menu runs it, offscreen, on a stand-in printer; and the
+// command-line companion's print. The PDF is read back with pdftotext.
 #include "app/ui/main_window.h"
+#include "files/table_file.h"
 #include "print/ui/report_printer.h"
-#include "support/fake_shell.h"
 #include "support/pdf_text.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_files.h"
 #include "table/ui/advance_chart.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPrintDialog>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace kv;
-using kv::test::pdfPageText;
-using kv::test::ScriptedDialogs;
-using kv::test::TempDir;
+using namespace kv::test;
 
 namespace {
 
-const char* kNoPrinter =
-    "No printer is installed. Install one, or choose Print to File (PDF) under Print Setup.";
-
-// A printer that writes a PDF file, or none at all.
-class FakePrinters : public PrinterSeam {
-public:
-    explicit FakePrinters(std::string pdf = {}) {
-        if (pdf.empty()) return;
-        m_printer = std::make_unique<QPrinter>();
-        m_printer->setOutputFormat(QPrinter::PdfFormat);
-        m_printer->setOutputFileName(QString::fromStdString(pdf));
+// A printer that writes the PDF file `pdf`, or none at all while that is empty.
+struct FakePrinters : PrinterSeam {
+    QPrinter* printer() override {
+        m_printer.setOutputFileName(QString::fromStdString(pdf)); // PDF output with a name
+        return pdf.empty() ? nullptr : &m_printer;
     }
-    QPrinter* printer() override { return m_printer.get(); }
     void setup(QWidget*) override {}
-
-private:
-    std::unique_ptr<QPrinter> m_printer;
+    std::string pdf;
+    QPrinter m_printer;
 };
+
+// Every one of `lines` is on page `page` of `pdf`.
+void expectOnPage(const std::string& pdf, int page, std::initializer_list<const char*> lines) {
+    const std::string text = pdfPageText(pdf, page);
+    for (const char* line : lines)
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+}
 
 } // namespace
 
-TEST(PrintTable, PrintsBothPagesOrSaysWhyNot) {
-    kv::test::FakeShell shell;
-    AdvanceChart chart(shell.state());
-    ScriptedDialogs& script = shell.script();
+TEST(PrintCli, BothPagesOfATableFileInOnePdfOrAFailure) {
     TempDir dir;
-
-    // No printer: the error prompt, and no question about a comment.
-    FakePrinters none;
-    script.expectError(kNoPrinter, Button::Abort);
-    PrintTable(shell, none, chart, "Orvane");
-    EXPECT_TRUE(script.done());
-
-    // A printer that cannot write: Retry tries again, Abort gives up, nothing is left.
-    FakePrinters failing(dir.file("missing/report.pdf"));
-    script.expectInput("Serial number or comment?", std::nullopt)
-        .expectError("Cannot write " + dir.file("missing/report.pdf") +
-                         ": No such file or directory",
-                     Button::Retry)
-        .expectError("", Button::Abort);
-    PrintTable(shell, failing, chart, "Orvane");
-    EXPECT_TRUE(script.done());
-    EXPECT_EQ(script.prompts()[1].title, "Optional Information Entry");
-
-    // A printer set to print to a file gets both pages, the chart without its label.
-    chart.showValueLabelAt(1, 3);
-    FakePrinters pdf(dir.file("report.pdf"));
-    script.expectInput("Serial number or comment?", "SN 0042");
-    PrintTable(shell, pdf, chart, "Orvane");
-    EXPECT_TRUE(script.done());
-    EXPECT_FALSE(chart.valueLabelVisible());
-    const std::string first = pdfPageText(dir.file("report.pdf"), 1);
-    EXPECT_NE(first.find("Orvane Vanta Ignition Module Data Printed: "), std::string::npos);
-    EXPECT_NE(first.find("Serial/Comment: SN 0042"), std::string::npos);
-    EXPECT_NE(first.find("Advance Curves"), std::string::npos) << first; // the chart's title
-    const std::string second = pdfPageText(dir.file("report.pdf"), 2);
-    EXPECT_NE(second.find("Serial/Comment: SN 0042"), std::string::npos);
-    EXPECT_NE(second.find("Select EEPROM Advance Table: True"), std::string::npos) << second;
+    const std::string table = dir.file("t.tbl"), pdf = dir.file("report.pdf");
+    writeAll(table, tableFileText(curves(20, 10), {}, "RACE"));
+    const auto print = [&](const std::string& out) {
+        const std::string cli = "'" KV_BIN_DIR "/kestrel-vanta-cli' print '" + table + "' -o '";
+        return WEXITSTATUS(
+            std::system((cli + out + "' --comment 'SN 7 Größe' 2>/dev/null").c_str()));
+    };
+    ASSERT_EQ(print(pdf), 0);
+    expectOnPage(pdf, 1, {"Orvane Vanta Ignition Module Data Printed: ", "Comment: SN 7 Größe"});
+    expectOnPage(pdf, 2, {"Comment: SN 7 Größe", "WOT 21.0 22.0 23.0", "Low 11.0 12.0"});
+    EXPECT_EQ(pdfPageText(pdf, 3), "");
+    EXPECT_EQ(print(dir.file("missing/r.pdf")), 1);
 }
 
-TEST(PrintTable, MenuItemsOfTheMainWindow) {
+TEST(PrintTable, PrintsBothPagesOrSaysWhyNot) {
     TempDir dir;
     dir.copyAllData();
     ScriptedDialogs script;
     MainWindow w(defaultBranding(), &script, QString::fromStdString(dir.path().string()));
-    w.setPrinters(std::make_unique<FakePrinters>());
-    script.expectError(kNoPrinter, Button::Abort);
+    auto* printers = new FakePrinters;
+    w.setPrinters(std::unique_ptr<PrinterSeam>(printers));
+    // No printer: the error prompt, and no question about a comment.
+    script.expectError("No printer is installed. Install one, or choose Print to File (PDF) "
+                       "under Print Setup.",
+                       Button::Abort);
+    w.action("mnuPrintTable")->trigger();
+
+    // A printer that cannot write: Retry tries again, Abort gives up.
+    printers->pdf = dir.file("missing/report.pdf");
+    script.expectInput("Serial number or comment?", std::nullopt)
+        .expectError("Cannot write " + printers->pdf + ": No such file or directory", Button::Retry)
+        .expectError("", Button::Abort);
     w.action("mnuPrintTable")->trigger();
     EXPECT_TRUE(script.done());
+    EXPECT_EQ(script.prompts()[1].title, "Optional Information Entry");
 
-    QString title;
-    QTimer::singleShot(0, [&] {
-        if (QWidget* d = QApplication::activeModalWidget()) {
-            title = d->windowTitle();
-            d->close();
-        }
-    });
-    w.action("mnuEditModParams")->trigger();
-    EXPECT_EQ(title, "Kestrel Vanta - Edit Module Parameters");
-}
-
-TEST(PrintSetup, TheChosenPrinterIsKeptAndCancelChangesNothing) {
-    SystemPrinters printers;
-    QPrinter* before = printers.printer();
-    const QString beforeName = before ? before->printerName() : QString();
-
-    const auto answer = [](std::function<void(QPrintDialog&)> act) {
-        QTimer::singleShot(0, [act] {
-            auto* d = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(d, nullptr);
-            EXPECT_EQ(d->windowTitle(), "Printer Setup");
-            act(*d);
-        });
-    };
-    answer([](QPrintDialog& d) { d.reject(); });
-    printers.setup(nullptr);
-    QPrinter* after = printers.printer();
-    EXPECT_EQ(after ? after->printerName() : QString(), beforeName);
-
-    // OK keeps the choice for the next print: here, printing to a PDF file.
-    TempDir dir;
-    const QString file = QString::fromStdString(dir.file("chosen.pdf"));
-    answer([&](QPrintDialog& d) {
-        auto* list = d.findChild<QComboBox*>(QStringLiteral("printers"));
-        list->setCurrentIndex(list->count() - 1); // "Print to File (PDF)" comes last
-        d.findChild<QLineEdit*>(QStringLiteral("filename"))->setText(file);
-        d.accept();
-    });
-    printers.setup(nullptr);
-    ASSERT_NE(printers.printer(), nullptr);
-    EXPECT_EQ(printers.printer()->outputFileName(), file);
+    // A printer set to print to a file gets both pages, the chart without its label.
+    w.chart()->showValueLabelAt(1, 3);
+    printers->pdf = dir.file("report.pdf");
+    script.expectInput("Serial number or comment?", "SN 0042");
+    w.action("mnuPrintTable")->trigger();
+    EXPECT_TRUE(script.done());
+    EXPECT_FALSE(w.chart()->valueLabelVisible());
+    expectOnPage(printers->pdf, 1,
+                 {"Orvane Vanta Ignition Module Data Printed: ", "Serial/Comment: SN 0042",
+                  "Advance Curves"});
+    expectOnPage(printers->pdf, 2,
+                 {"Serial/Comment: SN 0042", "Select EEPROM Advance Table: True"});
 }
