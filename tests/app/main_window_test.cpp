@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ui/splash_window.h"
 #include "window_fixture.h"
 
-#include <QLabel>
-#include <filesystem>
 #include <tuple>
 
 using namespace kv;
-using kv::test::ScriptedDialogs;
-using kv::test::TempDir;
 
 namespace {
 class Window : public kv::test::WindowTest {};
@@ -23,6 +18,9 @@ TEST_F(Window, StartsWithNoTableAndItsMenusAnswer) {
     for (const auto& [r, c, text] : headings)
         EXPECT_EQ(model()->index(r, c).data().toString(), text) << r << "," << c;
 
+    dialogs.expectMessage("", Button::OK);
+    trigger("mnuAbout");
+    EXPECT_EQ(dialogs.last().text.find("Orvane Kestrel Vanta Version 8.10\n"), 0u);
     QTest::keyClick(w->grid(), Qt::Key_Escape);
     EXPECT_TRUE(s().AbortRequested);
     trigger("mnuCloseTable"); // no table open: no question, and the maker's name goes
@@ -52,56 +50,4 @@ TEST_F(Window, TypedCellsAreCheckedAndOnlyRaceTablesTakeTyping) {
     EXPECT_EQ(w->chart()->valueLabelText(), "25.0");
     w->applyInteraction("EX");
     EXPECT_FALSE(model()->flags(lowAt500) & Qt::ItemIsEditable);
-}
-
-// The branding file's Windows-1252 text, whatever ends its lines, shows the same in the
-// splash, the caption and the About box.
-TEST(WindowBranding, TextShowsTheSameEverywhere) {
-    for (const std::string end : {"\r\n", "\r", "\n"}) {
-        TempDir dir;
-        dir.copyAllData();
-        const std::string lines[] = {
-            "Soci\xe9t\xe9 \x80", "Arial", "36", "bold", "null", "!", "HW", "Rue", "!"};
-        std::string text;
-        for (const std::string& line : lines)
-            text += line + end;
-        kv::test::writeAll(dir.file("Kestrel_Vanta.cfg"), text + "\x1a");
-        ScriptedDialogs dialogs;
-        Branding b;
-        SplashWindow splash(QString::fromStdString(dir.path().string()), dialogs, b);
-        EXPECT_EQ(splash.companyLabel()->text(), QStringLiteral(u"Soci\u00e9t\u00e9 \u20ac"));
-        MainWindow w(b, &dialogs, QString::fromStdString(dir.path().string()));
-        EXPECT_EQ(w.windowTitle(), "HW Kestrel Vanta Version 8.1");
-        dialogs.expectMessage(
-            "HW Kestrel Vanta Version 8.10\n" + std::string(kNoticeLine) + "\n\nRue\n", Button::OK);
-        w.action("mnuAbout")->trigger();
-        EXPECT_TRUE(dialogs.done());
-    }
-}
-
-// A missing chart template or a bad stored port is reported, then the empty window shows.
-TEST(WindowStartUp, ProblemsAreReportedAndTheEmptyWindowShows) {
-    for (const Button answer : {Button::OK, Button::Abort, Button::Ignore}) {
-        TempDir dir;
-        dir.copyAllData();
-        ScriptedDialogs dialogs;
-        if (answer == Button::OK) {
-            std::filesystem::remove(dir.file("Vanta_Chart.oc2"));
-            dialogs.expectMessage("Chart template file Vanta_Chart.oc2 not found.", answer);
-        } else {
-            kv::test::writeAll(dir.file("kv.ini"), "[Properties]\nCommPort=abc\n");
-            dialogs.expectError("The stored serial port \"abc\" is not a whole number.\n"
-                                "Settings file: " +
-                                    dir.file("kv.ini"),
-                                answer);
-        }
-        MainWindow w(defaultBranding(), &dialogs, QString::fromStdString(dir.path().string()),
-                     std::make_unique<PortSettings>(QString::fromStdString(dir.file("kv.ini"))));
-        EXPECT_TRUE(dialogs.done());
-        w.show();
-        EXPECT_FALSE(w.tableShown());
-        EXPECT_FALSE(w.grid()->isVisible());
-        EXPECT_EQ(w.windowTitle(), "Orvane Kestrel Vanta Version 8.1");
-        EXPECT_EQ(w.state().CommPort, 1);
-    }
 }

@@ -22,8 +22,9 @@ TEST(Splash, ShowsTheBrandingFileOrTheDefaultsAndReportsWhatIsWrongWithIt) {
          "\r\n\r\n 2 Mill St \r\n!end\r\nignored\r\n",
          "", "", "Hawk Works", "Courier 36 italic", "HW|| 2 Mill St "},
         // Ignore goes on with what was read: the brand lines are all there.
-        {"Hawk\r\nCourier\r\n12\r\nbold\r\nNULL\r\n!\r\nHW\r\n", "I",
-         "Input past end of file: Kestrel_Vanta.cfg", "Hawk", "Courier 12 bold", "HW"},
+        {"Soci\xe9t\xe9 \x80\rCourier\r12\rbold\rNULL\r!\rHW\r\x1a", "I",
+         "Input past end of file: Kestrel_Vanta.cfg", "Soci\u00e9t\u00e9 \u20ac", "Courier 12 bold",
+         "HW"},
         // One error per missing item of a short brand group.
         {"Hawk\nCourier\n!\nHW\n!\n", "IIA", "Subscript out of range: Kestrel_Vanta.cfg", "Hawk",
          "Courier 48 bold italic", "HW"},
@@ -48,7 +49,7 @@ TEST(Splash, ShowsTheBrandingFileOrTheDefaultsAndReportsWhatIsWrongWithIt) {
         SplashWindow splash(QString::fromStdString(dir.path().string()), dialogs, b);
         EXPECT_TRUE(dialogs.done());
         const QFont f = splash.companyLabel()->font();
-        EXPECT_EQ(splash.companyLabel()->text(), c.company);
+        EXPECT_EQ(splash.companyLabel()->text(), QString::fromUtf8(c.company));
         EXPECT_EQ(QStringLiteral("%1 %2%3%4")
                       .arg(f.family())
                       .arg(f.pointSizeF())

@@ -8,6 +8,7 @@
 #include "table/ui/grid_view.h"
 
 #include <QApplication>
+#include <QLineSeries>
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -31,6 +32,19 @@ inline void showTable(MainWindow& w, const std::string& type, const Table16x2& t
     w.liveTableChanged();
     w.setTableShown(true);
     w.applyInteraction(type);
+}
+
+// `w` holds `expected` exactly, and its chart draws it.
+inline void expectTable(MainWindow& w, const LiveTable& expected, const std::string& what) {
+    const LiveTable& now = w.state().live;
+    EXPECT_TRUE(now.texts == expected.texts) << what;
+    for (int curve : {kWot, kLow}) {
+        auto* line = qobject_cast<QLineSeries*>(w.chart()->chart()->series().at(curve - 1));
+        for (int p = 1; p <= kPoints; ++p) {
+            EXPECT_DOUBLE_EQ(now.value(curve, p), expected.value(curve, p)) << what;
+            EXPECT_DOUBLE_EQ(line->at(p - 1).y(), now.value(curve, p)) << what;
+        }
+    }
 }
 
 // A left-button press, move or release on the chart at `at`, in viewport pixels.
