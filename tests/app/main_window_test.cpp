@@ -37,7 +37,7 @@ TEST_F(Window, StartsWithNoTableAndItsMenusAnswer) {
 }
 
 TEST_F(Window, TypedCellsAreCheckedAndOnlyRaceTablesTakeTyping) {
-    kv::test::showTable(*w, "RACE", kv::test::flat(10.0));
+    kv::test::showTable(*w, "RACE", kv::test::curves(10.0, 10.0, 0));
     const QModelIndex lowAt500 = model()->index(1, 2);
     EXPECT_FALSE(model()->flags(model()->index(0, 2)) & Qt::ItemIsEditable); // headings never
     dialogs.expectMessage("Advance must be numeric value between zero and 40 degrees.", Button::OK);

@@ -136,7 +136,7 @@ TEST(Upload, OnlyATableTheModuleTakesIsProgrammedAndThenVerified) {
         SCOPED_TRACE(std::string(id) + " / " + table);
         Bench b(id, QStringList{"--image", imageHex(0)} +
                         (*fault ? QStringList{"--fault", fault} : QStringList()));
-        kv::test::showTable(*b.w, table, kv::test::flat(10.0));
+        kv::test::showTable(*b.w, table, kv::test::curves(10.0, 10.0, 0));
         b.dialogs.expectMessage(message, Button::OK);
         b.run("mnuUpload");
         EXPECT_EQ(b.dialogs.last().title, "Upload To EEPROM");
@@ -153,7 +153,7 @@ TEST(Upload, SendsTheTableAsEditedAndCarriesTheModulesOwnBytes) {
                                                           {20, 0x06, true, 20, 0x16}};
     for (const auto& [b36, b37, kick, want36, want37] : cases) {
         Bench b(kRaceId, {"--image", imageHex(0, b36, b37)}, kick);
-        kv::test::showTable(*b.w, "RACE", kv::test::flat(10.0));
+        kv::test::showTable(*b.w, "RACE", kv::test::curves(10.0, 10.0, 0));
         b.s().params = ModuleParameters{};
         b.s().SelEEPROMTblFlag = false;
         b.s().KickStartFlag = kick;

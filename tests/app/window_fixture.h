@@ -16,12 +16,6 @@
 
 namespace kv::test {
 
-inline Table16x2 flat(double v) {
-    Table16x2 t;
-    t.fill(v);
-    return t;
-}
-
 // Shows `t` in `w` as an open table of `type`, as if just opened.
 inline void showTable(MainWindow& w, const std::string& type, const Table16x2& t) {
     ProgramState& s = w.state();
