@@ -44,10 +44,9 @@ inline void expectTable(MainWindow& w, const LiveTable& expected, const std::str
 // A left-button press, move or release on the chart at `at`, in viewport pixels.
 inline void chartMouse(MainWindow& w, QEvent::Type type, QPoint at) {
     QWidget* vp = w.chart()->viewport();
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent ev(type, QPointF(at), QPointF(vp->mapToGlobal(at)), button, held, {});
+    QMouseEvent ev(type, QPointF(at), QPointF(vp->mapToGlobal(at)),
+                   type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                   type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, {});
     QApplication::sendEvent(vp, &ev);
 }
 
