@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/splash_window.h"
+#include "app/ui/start_up.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
+#include "table/ui/advance_chart.h"
+#include "table/ui/grid_view.h"
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QLabel>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace kv;
@@ -60,4 +66,41 @@ TEST(Splash, ShowsTheBrandingFileOrTheDefaultsAndReportsWhatIsWrongWithIt) {
         EXPECT_TRUE(!*c.contacts || contacts == c.contacts) << contacts;
         EXPECT_EQ(splash.logo()->pixmap().isNull(), !c.cfg.empty());
     }
+}
+
+// A user who answers each prompt only after the splash's unload time has run out (cut to
+// a millisecond, with the event loop running on as under a real message box).
+struct SlowDialogs : test::ScriptedDialogs {
+    Button message(const std::string& text, const std::string& title, Buttons buttons,
+                   Icon icon) override {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* timer = w->findChild<QTimer*>(QStringLiteral("tmrSplashUnload")))
+                timer->setInterval(1);
+        QEventLoop wait;
+        QTimer::singleShot(50, &wait, &QEventLoop::quit);
+        wait.exec();
+        return ScriptedDialogs::message(text, title, buttons, icon);
+    }
+};
+
+// Late answers still lead from the splash to the main window, and an Abort during
+// start-up leaves the empty start window, never a table.
+TEST(StartUp, LateAnswersAndAnAbortStillEndInTheEmptyStartWindow) {
+    test::TempDir dir;
+    dir.copyAllData();
+    test::writeAll(dir.file("Kestrel_Vanta.cfg"), "Hawk\nArial\n12\nbold\nhawk.gif\n!\nHW\n!\n");
+    test::writeAll(dir.file("kv.ini"), "[Properties]\nCommPort=abc\n");
+    SlowDialogs dialogs;
+    dialogs.expectError("File not found: " + dir.file("hawk.gif"), Button::Ignore)
+        .expectError("The stored serial port \"abc\" is not a whole number.\nSettings file: " +
+                         dir.file("kv.ini"),
+                     Button::Abort);
+    const auto w =
+        startUp(QString::fromStdString(dir.path().string()), &dialogs,
+                std::make_unique<PortSettings>(QString::fromStdString(dir.file("kv.ini"))));
+    EXPECT_TRUE(dialogs.done());
+    ASSERT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), "HW Kestrel Vanta Version 8.1");
+    EXPECT_FALSE(w->tableShown() || w->chart()->isVisible() || w->grid()->isVisible());
+    EXPECT_EQ(w->grid()->model()->index(0, 16).data().toString(), "7500");
 }

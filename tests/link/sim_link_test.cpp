@@ -172,12 +172,12 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
 }
 
 // The companion's link commands as a script runs them: the reply, or the exit status of
-// a bad use (2) or a failure (1).
-TEST(CliLink, IdDecodeAndImage) {
+// a bad use (2) or a failure (1), such as a RACE table for a TEX module.
+TEST(CliLink, EveryCommandAgainstTheEmulator) {
     SimProcess sim({"--id", "V1005T-EX \"2\"", "--no-pace"});
     ASSERT_TRUE(sim.started());
     QTemporaryDir dir;
-    const QString table = dir.filePath("t.tbl");
+    const QString table = dir.filePath("t.tbl"), saved = dir.filePath("module.tbl");
     // Advance bytes 57 then 1, 28, offset 56, retard 200, cranking 7, 20, flags, 58.
     const QString hex = QString("39").repeated(16) + QString("01").repeated(16) + "1c38c80714393a";
     const struct {
@@ -197,7 +197,13 @@ TEST(CliLink, IdDecodeAndImage) {
         {{"image", table, "--module", "36=60,37=255"},
          0,
          "26263d577085949ba1a3a3a3a19e9b992e2e577d9baeb8bdbfbfbebcb9b6b2af1c1c00021cce1e"},
+        {{"download", "--port", QString::fromStdString(sim.device()), "-o", saved}, 0, ""},
+        {{"upload", "--port", QString::fromStdString(sim.device()), saved},
+         0,
+         "Upload completed.\n"},
+        {{"upload", "--port", QString::fromStdString(sim.device()), table}, 1, ""},
         {{"id", "--port", "/dev/kv-no-such-port"}, 1, ""},
+        {{"download", "--port", "nowhere"}, 2, ""},
         {{"image", dir.filePath("none.tbl")}, 1, ""},
         {{"id"}, 2, ""},
         {{"id", "--port", "printer"}, 2, ""},
