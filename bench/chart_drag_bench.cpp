@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // kv-chart-bench: the cost of one pointer move of a drag, from the move event to the
 // end of the chart's repaint, offscreen. Prints one line for the bench report.
+#include "sample_table.h"
 #include "table/program_state.h"
 #include "table/ui/advance_chart.h"
 
@@ -38,11 +39,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     kv::ProgramState state;
-    for (int p = 1; p <= kv::kPoints; ++p) {
-        state.live.values(p, kv::kWot) = 8.0 + 1.5 * p;
-        state.live.values(p, kv::kLow) = 4.0 + 1.0 * p;
-    }
-    kv::CopyChartToGrid(state);
+    fillSampleTable(state);
     kv::AdvanceChart chart(state);
     chart.resize(1024, 538); // the upper 70 % of a 1024 x 768 window
     chart.show();

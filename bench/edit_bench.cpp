@@ -2,6 +2,7 @@
 // kv-edit-bench: the grid's Modify over all 32 data cells and a 2 x 16 paste, each from
 // the menu handler to the end of the chart's repaint, offscreen, with the chart over the
 // grid as in the window. Prints one line per command for the bench report.
+#include "sample_table.h"
 #include "table/program_state.h"
 #include "table/ui/advance_chart.h"
 #include "table/ui/grid_editing.h"
@@ -87,11 +88,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     kv::ProgramState state;
-    for (int p = 1; p <= kv::kPoints; ++p) {
-        state.live.values(p, kv::kWot) = 8.0 + 1.5 * p;
-        state.live.values(p, kv::kLow) = 4.0 + 1.0 * p;
-    }
-    kv::CopyChartToGrid(state);
+    fillSampleTable(state);
 
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
