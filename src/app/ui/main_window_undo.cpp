@@ -45,6 +45,10 @@ void MainWindow::wireHistoryAndCompare(QMenu* file, QMenu* edit) {
     compare->setCheckable(true);
     file->insertAction(action("mnuSep1"), compare);
     connect(compare, &QAction::triggered, this, &MainWindow::mnuCompareWith_Click);
+    auto* kept = new QAction(QStringLiteral("&History..."), file);
+    kept->setObjectName(QStringLiteral("mnuHistory"));
+    file->insertAction(action("mnuSep1"), kept);
+    connect(kept, &QAction::triggered, this, &MainWindow::mnuHistory_Click);
     updateHistoryActions();
 }
 
@@ -90,7 +94,31 @@ bool MainWindow::comparing() const {
 void MainWindow::endComparison() {
     m_chart->setReference(std::nullopt);
     m_model->setReference(std::nullopt);
+    m_comparingModule = false;
     action("mnuCompareWith")->setChecked(false);
+    action("mnuCompareModule")->setChecked(false);
+}
+
+// Compare With... is checked during any comparison (choosing it ends one), Compare With
+// Module only while the module is compared with.
+void MainWindow::showComparison(const Table16x2& values, const QString& name, bool module) {
+    m_chart->setReference(values, name);
+    m_model->setReference(values);
+    m_comparingModule = module;
+    action("mnuCompareWith")->setChecked(true);
+    action("mnuCompareModule")->setChecked(module);
+}
+
+bool MainWindow::compareWithFile(const std::string& path) {
+    ProgramState reference;
+    const TableReadResult read =
+        readTableAsOpened(reference, path, QFile::encodeName(m_folder).toStdString());
+    if (!read) {
+        m_dialogs->message(read.message, "Compare With", Buttons::OK, Icon::Critical);
+        return false;
+    }
+    showComparison(reference.live.values, QFileInfo(QFile::decodeName(path.c_str())).fileName());
+    return true;
 }
 
 void MainWindow::mnuCompareWith_Click() {
@@ -100,17 +128,7 @@ void MainWindow::mnuCompareWith_Click() {
     }
     runStep(*m_dialogs, [&] {
         const std::string path = FileOpen(*m_dialogs, "Compare With", kTableFilter, "");
-        if (path.empty()) return;
-        ProgramState reference;
-        const TableReadResult read =
-            readTableAsOpened(reference, path, QFile::encodeName(m_folder).toStdString());
-        if (!read) {
-            m_dialogs->message(read.message, "Compare With", Buttons::OK, Icon::Critical);
-            return;
-        }
-        const QString name = QFileInfo(QFile::decodeName(path.c_str())).fileName();
-        m_chart->setReference(reference.live.values, name);
-        m_model->setReference(reference.live.values);
+        if (!path.empty()) compareWithFile(path);
     });
     action("mnuCompareWith")->setChecked(comparing());
 }
