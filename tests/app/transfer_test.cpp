@@ -12,7 +12,9 @@
 
 #include "../link/sim_process.h"
 
+#include <QDialog>
 #include <QTimer>
+#include <QTreeWidget>
 #include <functional>
 
 using namespace kv;
@@ -103,6 +105,16 @@ TEST(Download, TheModulesTableIsShownAsDownloadedDataWithinTheLimitsOfItsType) {
         EXPECT_EQ(kept[0].record.FirmwareID, id);
         EXPECT_EQ(kept[0].record.image, b.s().EEPROMBuffer);
         EXPECT_EQ(readTableFile(kept[0].path)->values, b.s().live.values);
+        // File > History..., Enter: the entry opened after the save question.
+        b.w->setHistoryDialogHook([](QDialog& d) {
+            QTimer::singleShot(
+                0, &d, [&d] { QTest::keyClick(d.findChild<QTreeWidget*>(), Qt::Key_Return); });
+        });
+        b.dialogs.expectMessage("Save advance table before opening file?", Button::No);
+        b.run("mnuHistory");
+        EXPECT_EQ(b.w->windowTitle().toStdString(),
+                  "Kestrel Vanta Version 8.1 - History: downloaded " + kept[0].record.time +
+                      " from " + id);
     }
 }
 
