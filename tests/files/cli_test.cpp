@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 
 using namespace kv;
+using kv::test::curves;
 using kv::test::readAll;
 using kv::test::TempDir;
 using kv::test::writeAll;
