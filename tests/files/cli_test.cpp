@@ -57,8 +57,6 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
     ASSERT_EQ(cli("write in.json -o t.tbl"), 0) << err;
     EXPECT_EQ(cli("show t.tbl --json"), 0);
     EXPECT_EQ(out, kDocument + "\n");
-    EXPECT_EQ(cli("write in.json -o no/such/t.tbl"), 1);
-    EXPECT_EQ(err, "Error saving no/such/t.tbl\n");
     const auto with = [](const std::string& from, const std::string& to) {
         std::string s = kDocument;
         return s.replace(s.find(from), from.size(), to);
@@ -96,10 +94,8 @@ TEST_F(Cli, BadUsageExitsWith2AndWritesNothing) {
           // A rule that is not one number would zero the cells.
           "modify in.tbl '' -o x.tbl", "modify in.tbl abc -o x.tbl", "modify in.tbl nan -o x.tbl",
           "modify in.tbl inf -o x.tbl", "modify in.tbl 0x10 -o x.tbl", "modify in.tbl % -o x.tbl",
-          "modify in.tbl 1e400 -o x.tbl", "modify in.tbl -o x.tbl -- --3"}) {
-        EXPECT_EQ(cli(bad), 2) << bad;
-        EXPECT_NE(err.find("usage: "), std::string::npos) << bad;
-    }
+          "modify in.tbl 1e400 -o x.tbl", "modify in.tbl -o x.tbl -- --3"})
+        EXPECT_TRUE(cli(bad) == 2 && err.find("usage: ") != std::string::npos) << bad << err;
     for (const char* cells :
          {"0,1:2,2", "1,1:2,17", "1,1", "a,1:2,2", "1,1:2,2:2,2", "'1, 1:2,2'", "+1,1:2,2", "''"}) {
         EXPECT_EQ(cli("modify in.tbl +1 -o x.tbl --cells " + std::string(cells)), 2) << cells;
@@ -124,9 +120,8 @@ TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
         {"EX", "-25", {-19, -13.7, -19, -19}},
         {"EX", "40 --cells 2,1:2,1", {6, 11.3, limits(1, kWot), 6}},
     };
-    // "--" ends the options: a file whose name begins with "-", a rule such as "-3".
     writeAll(dir.file("-t.tbl"), tableFileText(curves(20, 10), {}, "RACE"));
-    ASSERT_EQ(cli("modify -o out.tbl -- -t.tbl -3"), 0) << err;
+    ASSERT_EQ(cli("modify -o out.tbl -- -t.tbl -3"), 0) << err; // "--" ends the options
     EXPECT_EQ(read("out.tbl"), curves(17, 7));
     for (const Case& c : cases) {
         Table16x2 t;
@@ -142,7 +137,7 @@ TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
     }
 }
 
-TEST_F(Cli, DiffListsTheCellsAndParametersThatDifferAndExitsAsDiffDoes) {
+TEST_F(Cli, DiffAndShowExitAsDiffDoesAndFailWhenTheirOutputCannotBeWritten) {
     Table16x2 t;
     t.fill(20);
     Table16x2 changed = t, high = t;
@@ -161,26 +156,10 @@ TEST_F(Cli, DiffListsTheCellsAndParametersThatDifferAndExitsAsDiffDoes) {
     EXPECT_EQ(cli("diff a.tbl b.tbl"), 1);
     EXPECT_EQ(out, "Low 1500 RPM: 20 -> 20.000000000000004\nRPMLimit: 3000 -> 6100\n"
                    "KickStartFlag: False -> True\n");
-}
-
-// Standard output is written like a file: a result that cannot be written fails the
-// command (diff's trouble is 2), with a message on standard error.
-TEST_F(Cli, StandardOutputThatCannotBeWrittenFailsTheCommand) {
-    writeAll(dir.file("a.tbl"), tableFileText(curves(20, 10), {}, "RACE"));
-    writeAll(dir.file("b.tbl"), tableFileText(curves(20, 11), {}, "EX"));
-    const std::pair<std::string, int> commands[] = {{"show a.tbl --json", 1},
-                                                    {"show a.tbl", 1},
-                                                    {"image a.tbl", 1},
-                                                    {"decode " + std::string(78, '0'), 1},
-                                                    {"--help", 1},
-                                                    {"diff a.tbl b.tbl", 2},
-                                                    {"diff a.tbl b.tbl --json", 2}};
-    for (const auto& [command, status] : commands) {
-        // "#" keeps the helper's own redirection of standard output away.
-        EXPECT_EQ(cli(command + " >/dev/full 2>err #"), status) << command;
+    // Standard output that cannot be written fails the command; diff's trouble is 2.
+    for (const std::string c : {"diff a.tbl b.tbl", "show a.tbl --json", "image a.tbl", "--help"}) {
+        EXPECT_EQ(cli(c + " >/dev/full 2>err #"), c[0] == 'd' ? 2 : 1) << c; // "#": not >out
         EXPECT_EQ(err, "kestrel-vanta-cli: cannot write standard output: No space left on "
-                       "device\n")
-            << command;
-        EXPECT_EQ(cli(command), status == 2 ? 1 : 0) << command;
+                       "device\n");
     }
 }

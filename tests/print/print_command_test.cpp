@@ -9,7 +9,6 @@
 #include "support/test_files.h"
 #include "table/ui/advance_chart.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -45,28 +44,26 @@ TEST(PrintCli, BothPagesOfATableFileInOnePdfWithOrWithoutADisplay) {
     TempDir dir;
     const std::string table = dir.file("t.tbl"), pdf = dir.file("report.pdf");
     writeAll(table, tableFileText(curves(20, 10), {}, "RACE"));
-    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ";
-    const auto print = [&](const std::string& env) {
-        const std::string cli = "'" KV_BIN_DIR "/kestrel-vanta-cli' print '" + table + "' -o '";
-        return WEXITSTATUS(std::system(
-            (env + cli + pdf + "' --comment 'SN 7 Größe' 2>'" + dir.file("err") + "'").c_str()));
+    const std::string noDisplay =
+        "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb '" KV_BIN_DIR;
+    const auto run = [&](const std::string& command) {
+        return WEXITSTATUS(std::system((command + " 2>'" + dir.file("err") + "'").c_str()));
     };
-    for (const std::string env : {"", "QT_QPA_PLATFORM=nosuch ", noDisplay.c_str()}) {
-        ASSERT_EQ(print(env), 0) << env << readAll(dir.file("err"));
+    for (const std::string env : {"'" KV_BIN_DIR, noDisplay.c_str()}) {
+        ASSERT_EQ(run(env + "/kestrel-vanta-cli' print '" + table + "' -o '" + pdf +
+                      "' --comment 'SN 7 Größe'"),
+                  0)
+            << readAll(dir.file("err"));
         expectOnPage(pdf, 1,
                      {"Orvane Vanta Ignition Module Data Printed: ", "Comment: SN 7 Größe"});
         expectOnPage(pdf, 2, {"Comment: SN 7 Größe", "WOT 21.0 22.0 23.0", "Low 11.0 12.0"});
         EXPECT_EQ(pdfPageText(pdf, 3), "");
-        std::filesystem::remove(pdf);
     }
-    const int raw = std::system(
-        (noDisplay + "'" KV_BIN_DIR "/kestrel-vanta' 2>'" + dir.file("err") + "'").c_str());
-    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1);
+    EXPECT_EQ(run(noDisplay + "/kestrel-vanta'"), 1);
     EXPECT_NE(readAll(dir.file("err"))
                   .find("kestrel-vanta: no display platform could be "
                         "started (tried xcb)"),
-              std::string::npos)
-        << readAll(dir.file("err"));
+              std::string::npos);
 }
 
 TEST(PrintTable, PrintsBothPagesOrSaysWhyNot) {
