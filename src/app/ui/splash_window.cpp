@@ -47,7 +47,7 @@ SplashWindow::SplashWindow(const QString& programFolder, Dialogs& dialogs, Brand
     productFont.setPointSize(28);
     productFont.setBold(true);
     product->setFont(productFont);
-    auto* version = new QLabel(QStringLiteral("Version 8.1"), frame);
+    auto* version = new QLabel(QStringLiteral("Version " KV_VERSION), frame);
     version->setObjectName(QStringLiteral("lblVersion"));
     QFont versionFont = version->font();
     versionFont.setPointSize(14);
@@ -127,9 +127,7 @@ void SplashWindow::load(const QString& folder, Dialogs& dialogs, Branding& brand
     }
 
     // A brand item missing is a short branding file: its prompt names the file too.
-    if (!steps.run(
-            naming(path, [&] { m_company->setText(shownText(branding.brand(1))); })))
-        return;
+    if (!steps.run(naming(path, [&] { m_company->setText(shownText(branding.brand(1))); }))) return;
     QFont font = m_company->font();
     if (!steps.run(naming(path, [&] {
             font.setFamily(shownText(branding.brand(2)));
