@@ -19,7 +19,8 @@ if [ "$1" = --deb ]; then
     # The scratch root has no database of the libraries the programs use: those come from
     # the machine, so their dependencies are not asked for here.
     dpkg=(dpkg --root="$root" --force-depends --force-script-chrootless --log=/dev/null)
-    "${dpkg[@]}" -i "$deb" >/dev/null
+    "${dpkg[@]}" -i "$deb" >"$root/dpkg.out" 2>&1 || fail "dpkg -i failed: $(cat "$root/dpkg.out")"
+    rm "$root/dpkg.out"
     "${dpkg[@]}" -s kestrel-vanta | grep -q '^Status: install ok installed' \
         || fail "dpkg does not hold the package as installed"
     prefix=$root/usr
@@ -59,8 +60,8 @@ for p in kestrel-vanta kestrel-vanta-cli vanta-module-sim; do
 done
 
 # The user's own files go into the scratch root: a table and the settings start-up writes.
-export HOME=$root/home XDG_CONFIG_HOME=$root/home/.config
-mkdir -p "$HOME"
+export HOME=$root/home XDG_CONFIG_HOME=$root/home/.config XDG_RUNTIME_DIR=$root/home/run
+mkdir -p -m 0700 "$HOME" "$XDG_RUNTIME_DIR"
 # The companion reads an EX table, which needs the EX limits from share/.
 cd "$root"
 "$prefix/bin/kestrel-vanta-cli" new --type EX --slope 2 -o "$HOME/t.tbl"
