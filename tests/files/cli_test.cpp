@@ -54,7 +54,8 @@ const std::string kDocument =
 } // namespace
 
 // What write takes reads back the same: a parameter outside the range the reader holds it
-// to or not whole, or an advance that is no finite number, is refused and nothing written.
+// to or not whole, or an advance that is no finite number or one the module cannot hold,
+// is refused and nothing written. image refuses a table file holding such an advance.
 TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
     writeAll(dir.file("in.json"), kDocument);
     ASSERT_EQ(cli("write in.json -o t.tbl"), 0) << err;
@@ -76,6 +77,9 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         {with("3000", "2999"), "\"RPMLimit\" must be a whole number from 3000 to 9900"},
         {with("[0.1,", "[1e400,"), "finite"},
         {with("[0.1,", "[NaN,"), "finite"},
+        {with("[0.1,", "[1e300,"),
+         "Cannot write - the WOT value at 0 RPM (1e+300) is outside 0 to 44.8 degrees."},
+        {with("16.25]", "-0.5]"), "the Low value at 7500 RPM (-0.5)"},
         {R"({"type": "EX", "WOT": [1]})", ""},
     };
     for (const auto& [json, why] : refused) {
@@ -83,6 +87,17 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         EXPECT_EQ(cli("write in.json -o u.tbl"), 1) << json;
         EXPECT_NE(err.find(why), std::string::npos) << err;
         EXPECT_FALSE(fs::exists(dir.file("u.tbl"))) << json;
+    }
+    for (const auto& [v, status, message] :
+         {std::tuple{500.0, 1,
+                     "Cannot upload - the WOT value at 1500 RPM (500.0) is outside 0 to "
+                     "44.8 degrees.\n"},
+          {44.8, 0, ""}}) { // as a RACE module may hold
+        Table16x2 t;
+        t(4, kWot) = v;
+        writeAll(dir.file("m.tbl"), tableFileText(t, {}, "RACE"));
+        EXPECT_EQ(cli("image m.tbl"), status) << v;
+        EXPECT_EQ(err, message);
     }
     EXPECT_EQ(cli("show in.json"), 1);
     EXPECT_EQ(err, "Error loading in.json\n");
@@ -119,7 +134,7 @@ TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
         {"RACE", "+10% --cells 1,16:1,16", {6, 11.3 * 1.1, 6, 6}},
         {"RACE", "+30 --cells 2,16:1,15", {6, 40, 6, 36}},
         {"RACE", "-.5", {5.5, 11.3 - 0.5, 5.5, 5.5}}, // a rule, not an option
-        {"EX", "-25", {-19, -13.7, -19, -19}},
+        {"EX", "-10", {0, 11.3 - 10, 0, 0}},          // no lower than 0, as typing
         {"EX", "40 --cells 2,1:2,1", {6, 11.3, limits(1, kWot), 6}},
     };
     for (const Case& c : cases) {
