@@ -133,8 +133,7 @@ TEST(Upload, OnlyATableTheModuleTakesAndHoldsIsProgrammedAndThenVerified) {
                       differed = "Upload aborted - the module's data differed between two "
                                  "reads. Check the cable.",
                       mixed = "\n\nThe module may now hold part of this table and part of the "
-                              "one before. Upload again before starting the engine.",
-                      outside = "Cannot upload - the WOT value at 1500 RPM (";
+                              "one before. Upload again before starting the engine.";
     enum Sent { Nothing, Read, Written };
     const std::tuple<const char*, const char*, const char*, double, std::string, Sent> cases[] = {
         {kRaceId, "TEX", "", 10, done, Written},
@@ -148,8 +147,9 @@ TEST(Upload, OnlyATableTheModuleTakesAndHoldsIsProgrammedAndThenVerified) {
         {kRaceId, "RACE", "noisy-read=1", 10, differed, Read}, // the second read of byte 36
         {kRaceId, "RACE", "noisy-read=2", 10, differed, Read}, // the first read of byte 37
         {kRaceId, "RACE", "", 44.8, done, Written},            // as a RACE module may hold
-        {kRaceId, "RACE", "", 500, outside + "500.0) is outside 0 to 44.8 degrees.", Nothing},
-        {kExId, "EX", "", -40, outside + "-40.0) is outside 0 to 44.8 degrees.", Nothing}};
+        {kExId, "EX", "", 500,
+         "Cannot upload - the WOT value at 1500 RPM (500.0) is outside 0 to 44.8 degrees.",
+         Nothing}};
     for (const auto& [id, table, fault, wot4, message, sent] : cases) {
         SCOPED_TRACE(std::string(id) + " / " + table + " / " + fault + " / " + message);
         Bench b(id, QStringList{"--image", imageHex(0)} +
@@ -163,12 +163,8 @@ TEST(Upload, OnlyATableTheModuleTakesAndHoldsIsProgrammedAndThenVerified) {
         EXPECT_EQ(b.dialogs.last().title, "Upload To EEPROM");
         EXPECT_EQ(b.s().TableType, table); // the table keeps its own type
         EXPECT_EQ(b.sim->log().empty(), sent == Nothing);
-        const std::string image = b.sim->stop();
-        if (sent == Written)
-            EXPECT_EQ(std::tuple(byteAt(image, 0), byteAt(image, 3)),
-                      std::tuple(57, wot4 == 10 ? 57 : 255));
-        else
-            EXPECT_EQ(image, imageHex(0).toStdString()); // the module as it was
+        const char* start = sent != Written ? "00000000" : wot4 == 10 ? "39393939" : "393939ff";
+        EXPECT_EQ(b.sim->stop().substr(0, 8), start); // the module as it was unless written
     }
 }
 
