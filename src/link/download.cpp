@@ -5,6 +5,7 @@
 #include "files/show_table.h"
 #include "link/eeprom_image.h"
 #include "link/protocol.h"
+#include "link/read_twice.h"
 #include "link/transfers.h"
 
 namespace kv {
@@ -26,7 +27,9 @@ const ModuleReading kDownloadReading{kTitle,
 
 bool ReadModule(Shell& shell, LinkHost& link, const ModuleReading& r) {
     ProgramState& s = shell.state();
-    // The identification decides the table type.
+    // The identification decides the table type. Only an Escape pressed from here on may
+    // cut the transfer short, not one left over from before.
+    s.AbortRequested = false;
     ReadFirmwareID(link);
     if (!s.CommOKFlag) {
         warn(shell, r, r.idFailed);
@@ -38,18 +41,17 @@ bool ReadModule(Shell& shell, LinkHost& link, const ModuleReading& r) {
     }
     if (r.showId) warn(shell, r, "Firmware ID: " + s.FirmwareID);
 
-    // The image, read twice: the protocol has no checksum, so a byte spoilt on the line is
-    // caught only by a second read that does not agree.
-    ReadEEPROMData(link);
-    const auto first = s.EEPROMBuffer;
-    if (s.CommOKFlag) ReadEEPROMData(link);
-    if (!s.CommOKFlag) {
-        warn(shell, r, r.readFailed);
-        ClearEEPROMBuffer(s);
-        return false;
-    }
-    if (s.EEPROMBuffer != first) {
-        warn(shell, r, r.differed);
+    // The image, read twice.
+    EEPROMImage image{};
+    const TwoReads read = readTwice(
+        [&](EEPROMImage& into) {
+            ReadEEPROMData(link);
+            into = s.EEPROMBuffer;
+            return s.CommOKFlag;
+        },
+        image);
+    if (read != TwoReads::Agreed) {
+        warn(shell, r, read == TwoReads::Failed ? r.readFailed : r.differed);
         ClearEEPROMBuffer(s);
         return false;
     }
