@@ -3,6 +3,8 @@
 #include "base/errors.h"
 #include "link/eeprom_image.h"
 #include "link/port_map.h"
+#include "link/usb_latency.h"
+#include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -113,7 +115,22 @@ TEST(PortMap, NamesNumbersAndStoredValues) {
     EXPECT_EQ(portNumberOf("COM255"), 255);
     for (const char* bad : {"com0", "Com256", "Com", "/dev/ttyUSB0"})
         EXPECT_EQ(portNumberOf(bad), std::nullopt) << bad;
-#if defined(__linux__)
+    const struct {
+        PortSystem system;
+        int number;
+        const char* device;
+    } devices[] = {{PortSystem::Windows, 1, "COM1"},
+                   {PortSystem::Windows, 9, "COM9"},
+                   {PortSystem::Windows, 10, "\\\\.\\COM10"},
+                   {PortSystem::Windows, 255, "\\\\.\\COM255"},
+                   {PortSystem::Linux, 1, "/dev/ttyS0"},
+                   {PortSystem::Linux, 255, "/dev/ttyS254"},
+                   {PortSystem::OtherPosix, 2, "/dev/cu.serial2"}};
+    for (const auto& d : devices)
+        EXPECT_EQ(systemDevice(d.system, d.number), d.device) << d.number;
+#if defined(_WIN32)
+    EXPECT_EQ(defaultDevice(12), "\\\\.\\COM12");
+#elif defined(__linux__)
     EXPECT_EQ(defaultDevice(1), "/dev/ttyS0");
 #endif
     EXPECT_EQ(parseStoredPort(" 12 "), 12);
@@ -125,6 +142,30 @@ TEST(PortMap, NamesNumbersAndStoredValues) {
     } catch (const KvError& e) {
         EXPECT_EQ(e.description(), "The stored serial port \"abc\" is not a whole number.");
     }
+}
+
+// The adapter's latency timer as sysfs gives it, under a folder standing for /sys. Only
+// Linux has one; elsewhere nothing is said whatever the folder holds.
+TEST(UsbLatency, ReadFromTheSystemOnLinuxOnly) {
+    test::TempDir sys;
+    const auto timer = [&](const std::string& tty, const std::string& text) {
+        const auto dir = sys.path() / "bus" / "usb-serial" / "devices" / tty;
+        std::filesystem::create_directories(dir);
+        test::writeAll((dir / "latency_timer").string(), text);
+    };
+    timer("ttyUSB0", "16\n");
+    timer("ttyUSB1", "1\n");
+    timer("ttyUSB2", "fast\n");
+    const std::string root = sys.path().string();
+#if defined(__linux__)
+    EXPECT_EQ(usbLatencyTimerMs("/dev/ttyUSB0", root), 16);
+    EXPECT_EQ(latencyNote("/dev/ttyUSB0", root).substr(0, 27), "USB latency timer 16 ms: tr");
+#else
+    EXPECT_EQ(usbLatencyTimerMs("/dev/ttyUSB0", root), std::nullopt);
+    EXPECT_EQ(latencyNote("/dev/ttyUSB0", root), "");
+#endif
+    for (const char* quiet : {"/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyS0"})
+        EXPECT_EQ(latencyNote(quiet, root), "") << quiet;
 }
 
 } // namespace
