@@ -12,7 +12,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # -O2: at -O3 this GCC (12) reports false -Wrestrict overlaps inside std::string.
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "Flags of a Release build")
 # One self-contained .exe per test: no compiler run-time DLLs to find under Wine.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # ctest runs each test program through Wine.
