@@ -41,12 +41,12 @@ private:
 std::wstring widen(const std::string& text) {
     for (const UINT page : {static_cast<UINT>(CP_UTF8), static_cast<UINT>(CP_ACP)}) {
         const DWORD flags = page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-        const int n = ::MultiByteToWideChar(page, flags, text.data(),
-                                            static_cast<int>(text.size()), nullptr, 0);
+        const int n = ::MultiByteToWideChar(page, flags, text.data(), static_cast<int>(text.size()),
+                                            nullptr, 0);
         if (n <= 0 && !text.empty()) continue;
         std::wstring wide(static_cast<std::size_t>(n), L'\0');
-        ::MultiByteToWideChar(page, flags, text.data(), static_cast<int>(text.size()),
-                              wide.data(), n);
+        ::MultiByteToWideChar(page, flags, text.data(), static_cast<int>(text.size()), wide.data(),
+                              n);
         return wide;
     }
     return {};
@@ -94,11 +94,12 @@ bool processGone(DWORD pid) {
 // swap: those of processes that are gone.
 void clearStaleTemporaries(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
-    const HANDLE find = ::FindFirstFileW((folder + L"\\" + std::wstring(kTempPrefix) + L"*").c_str(),
-                                         &found);
+    const HANDLE find =
+        ::FindFirstFileW((folder + L"\\" + std::wstring(kTempPrefix) + L"*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return;
     do {
-        const std::wstring_view rest = std::wstring_view(found.cFileName).substr(kTempPrefix.size());
+        const std::wstring_view rest =
+            std::wstring_view(found.cFileName).substr(kTempPrefix.size());
         const auto dash = rest.find(L'-');
         if (dash == 0 || dash == std::wstring_view::npos ||
             rest.find_first_not_of(L"0123456789") != dash ||
@@ -135,8 +136,8 @@ std::wstring existingFile(const std::wstring& target) {
         return {};
     std::wstring final(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = ::GetFinalPathNameByHandleW(h.get(), final.data(),
-                                                    static_cast<DWORD>(final.size()), 0);
+        const DWORD n =
+            ::GetFinalPathNameByHandleW(h.get(), final.data(), static_cast<DWORD>(final.size()), 0);
         if (n == 0) return target;
         if (n < final.size()) {
             final.resize(n);
@@ -160,8 +161,7 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     if (given.empty() || given.starts_with(L"\\\\.\\") || given.starts_with(L"\\\\?\\GLOBALROOT"))
         return false;
     // The name as typed: making the path absolute would drop a trailing dot or blank.
-    if (unsafeLeaf(std::wstring_view(given).substr(given.find_last_of(L"\\/") + 1)))
-        return false;
+    if (unsafeLeaf(std::wstring_view(given).substr(given.find_last_of(L"\\/") + 1))) return false;
     std::error_code ec;
     const fs::path absolute = fs::absolute(fs::path(given), ec);
     if (ec) return false;
@@ -191,9 +191,9 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     if (done && exists) {
         // Hidden and similar marks stay with the name; ReplaceFileW keeps them itself.
         ::SetFileAttributesW(temp.c_str(),
-                             attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                           FILE_ATTRIBUTE_ARCHIVE |
-                                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+                             attributes &
+                                 (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
         // ReplaceFileW keeps the old file's identity (security, creation time, streams).
         // Where it fails (Wine has it fail with error 267, and some network shares do),
         // the target is untouched and a rename written through replaces it instead.

@@ -24,15 +24,11 @@ namespace {
 // The pause takes its full length while other events run in it, on whichever system timer
 // the build took (the portable one with KV_PORTABLE_POSIX).
 TEST(DelayTimer, PausesTheFullTimeWhileEventsRun) {
-    using namespace std::chrono;
-    for (const int ms : {1, 5}) {
-        bool ran = false;
-        QTimer::singleShot(0, [&] { ran = true; });
-        const auto start = steady_clock::now();
-        DelayTimer(ms);
-        EXPECT_GE(steady_clock::now() - start, milliseconds(ms));
-        EXPECT_TRUE(ran) << ms;
-    }
+    bool ran = false;
+    QTimer::singleShot(0, [&] { ran = true; });
+    const auto start = std::chrono::steady_clock::now();
+    DelayTimer(5);
+    EXPECT_TRUE(ran && std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(5));
     EXPECT_THROW(DelayTimer(2147484), KvError) << "microseconds past 32 bits";
 }
 

@@ -2,6 +2,7 @@
 #include "support/test_files.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -18,7 +19,10 @@ namespace kv::test {
 
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
-    static const auto run = std::random_device{}();
+    // Apart from other test processes: the clock, as random_device may repeat itself.
+    static const auto run =
+        std::random_device{}() ^
+        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
     m_path = std::filesystem::temp_directory_path() /
              ("kv-test-" + std::to_string(run) + "-" + std::to_string(counter++));
     std::filesystem::remove_all(m_path);
