@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "link/eeprom_image.h"
 #include "link/port_map.h"
+#include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -95,10 +96,13 @@ TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
         p.RetardEnableFlag = c.retard;
         EXPECT_EQ(flagByte(c.module, p), c.byte) << int(c.byte);
     }
-    const auto d = decodeWith(37, 0x39);
-    EXPECT_TRUE(d.FixedLimFlag && d.SelEEPROMTblFlag && d.KickStartFlag && d.RetardEnableFlag);
-    const auto e = decodeWith(37, 0xC6);
-    EXPECT_FALSE(e.FixedLimFlag || e.SelEEPROMTblFlag || e.KickStartFlag || e.RetardEnableFlag);
+    // Each parameter and flag comes back from its own place.
+    for (const ModuleParameters& p : {test::kParams, test::kOtherParams}) {
+        Table16x2 t;
+        ModuleParameters back;
+        decodeImage(encodeImage(t, p, 20, 0xC6), t, back);
+        EXPECT_EQ(back, p) << p.RPMLimit;
+    }
 
     // Byte 36 is the module's own; one past the angle range is replaced.
     const EEPROMImage image = encodeAll(12.5, {}, 200, 0x06);
