@@ -90,14 +90,34 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
     EXPECT_EQ(read("n.tbl"), readCurveFile(std::string(KV_DATA_DIR) + "/Tarrow_EX_Max.dat"));
 }
 
-TEST_F(Cli, BadUsageExitsWith2AndWritesNothing) {
+// A bad use exits 2, a file the command cannot read or write 1, with a message; neither
+// leaves an output file behind.
+TEST_F(Cli, BadUsageExits2AFailure1AndNeitherWritesAnything) {
     writeAll(dir.file("in.tbl"), tableFileText({}, {}, "RACE"));
-    for (const char* bad :
-         {"show in.tbl --xml", "write in.tbl", "write in.tbl -o x.tbl -o x.tbl",
-          "new --type EX --type RACE --slope 1 -o x.tbl", "new --type tarrow --slope 1 -o x.tbl",
-          "new --type EX --slope 10 -o x.tbl", "modify in.tbl '' -o x.tbl", "modify in.tbl +1",
-          "diff in.tbl in.tbl --xml"})
-        EXPECT_EQ(cli(bad), 2) << bad;
+    writeAll(dir.file("bad.tbl"), "no table");
+    const std::pair<const char*, int> cases[] = {
+        {"show in.tbl --xml", 2},
+        {"write in.tbl", 2},
+        {"write in.tbl -o x.tbl -o x.tbl", 2},
+        {"new --type EX --type RACE --slope 1 -o x.tbl", 2},
+        {"new --type tarrow --slope 1 -o x.tbl", 2},
+        {"new --type EX --slope 10 -o x.tbl", 2},
+        {"modify in.tbl '' -o x.tbl", 2},
+        {"modify in.tbl +1", 2},
+        {"diff in.tbl in.tbl --xml", 2},
+        {"diff in.tbl bad.tbl", 2},
+        {"new --type EX --slope 1 -o no/such/x.tbl", 1},
+        {"modify in.tbl +1 -o no/such/x.tbl", 1},
+        {"modify missing.tbl +1 -o x.tbl", 1},
+        {"modify bad.tbl +1 -o x.tbl", 1},
+        {"print missing.tbl -o x.pdf", 1},
+        {"print bad.tbl -o x.pdf", 1},
+    };
+    for (const auto& [command, status] : cases) {
+        EXPECT_EQ(cli(command), status) << command;
+        EXPECT_NE(err, "") << command;
+    }
+    EXPECT_FALSE(fs::exists(dir.file("x.pdf")));
     for (const char* cells :
          {"0,1:2,2", "1,1:2,17", "1,1", "a,1:2,2", "1,1:2,2:2,2", "'1, 1:2,2'", "+1,1:2,2", "''"}) {
         EXPECT_EQ(cli("modify in.tbl +1 -o x.tbl --cells " + std::string(cells)), 2) << cells;
@@ -136,14 +156,15 @@ TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
     }
 }
 
-TEST_F(Cli, DiffListsTheCellsAndParametersThatDifferAndExitsAsDiffDoes) {
+// diff lists every cell and parameter that differs, as text or JSON, and exits as diff
+// does; show prints the parameters and the grid as the window shows it.
+TEST_F(Cli, DiffListsTheCellsAndParametersThatDifferAndShowPrintsTheTable) {
     Table16x2 t;
     t.fill(20);
-    Table16x2 changed = t, high = t;
+    Table16x2 changed = kv::test::changedAtEnds(t), high = t;
     changed(4, kLow) = 20.000000000000004; // the next double: one decimal hides it
-    const ModuleParameters q{0, 0, 2, 6100, false, true, false, true};
     writeAll(dir.file("a.tbl"), tableFileText(t, {}, "RACE"));
-    writeAll(dir.file("b.tbl"), tableFileText(changed, q, "RACE"));
+    writeAll(dir.file("b.tbl"), tableFileText(changed, kv::test::kParams, "RACE"));
     // Read as Open Table reads them: cells above the EX limits lowered to them, an RPM limit
     // out of range put back, so these two are the same.
     high(1, kWot) = 39.5;
@@ -153,8 +174,16 @@ TEST_F(Cli, DiffListsTheCellsAndParametersThatDifferAndExitsAsDiffDoes) {
     EXPECT_EQ(cli("diff ex1.tbl ex2.tbl"), 0);
     EXPECT_EQ(cli("diff a.tbl missing.tbl"), 2);
     EXPECT_EQ(cli("diff a.tbl b.tbl"), 1);
-    EXPECT_EQ(out, "Low 1500 RPM: 20 -> 20.000000000000004\nRPMLimit: 3000 -> 6100\n"
-                   "KickStartFlag: False -> True\n");
+    EXPECT_EQ(out, "WOT 0 RPM: 20 -> 21.5\nWOT 3500 RPM: 20 -> 22.5\nWOT 7500 RPM: 20 -> 23.5\n"
+                   "Low 0 RPM: 20 -> 24.5\nLow 1500 RPM: 20 -> 20.000000000000004\n"
+                   "Low 3500 RPM: 20 -> 25.5\nLow 7500 RPM: 20 -> 26.5\n"
+                   "RearOffset: 0 -> -3\nRetardVal: 0 -> 7\nCrankRevs: 2 -> 3\n"
+                   "RPMLimit: 3000 -> 6200\nFixedLimFlag: False -> True\n"
+                   "SelEEPROMTblFlag: True -> False\nRetardEnableFlag: False -> True\n");
+    EXPECT_EQ(cli("diff a.tbl b.tbl --json"), 1);
+    EXPECT_EQ(out.substr(0, 80), "");
+    EXPECT_EQ(cli("show b.tbl"), 0);
+    EXPECT_EQ(out.substr(0, 80), "");
 }
 
 // Only a regular file the user may write is replaced, by a new file renamed over it that

@@ -11,7 +11,9 @@
 #include "sim_process.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
@@ -169,15 +171,42 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         EXPECT_THROW(controller()->loadStoredPort(), KvError) << bad;
         EXPECT_EQ(state.CommPort, 3);
     }
+
+    // Find module asks each listed device: No keeps the port's device, Yes takes the one
+    // that answered, and the button is offered again after each search.
+    SimProcess sim({"--id", "VANTA 8.1 EX", "--no-pace"});
+    const QString found = QString::fromStdString(sim.device());
+    auto c = controller();
+    c->setDeviceSource([&] {
+        return std::vector<SerialDevice>{{"/dev/kv-none", "", ""}, {found, "", ""}};
+    });
+    frame.hide();
+    frame.show(); // the list read afresh
+    const std::string question = "Module \"VANTA 8.1 EX\" answered on " + sim.device() +
+                                 ".\r\n\r\nUse this device for Com3?";
+    dialogs.expectMessage(question, Button::No).expectMessage(question, Button::Yes);
+    auto* find = frame.findChild<QPushButton*>("cmdFindModule");
+    for (const char* device : {"/dev/ttyUSB0", sim.device().c_str()}) {
+        find->click();
+        EXPECT_EQ(value("Ports/Com3"), device);
+        EXPECT_TRUE(find->isEnabled());
+    }
+    EXPECT_TRUE(dialogs.done());
 }
 
 // The companion's link commands as a script runs them: the reply, or the exit status of
-// a bad use (2) or a failure (1), such as a RACE table for a TEX module.
+// a bad use (2) or a failure (1): a RACE table for a TEX module, a port that is not
+// there or where nothing answers, a file it cannot write or read, a failed verification.
 TEST(CliLink, EveryCommandAgainstTheEmulator) {
     SimProcess sim({"--id", "V1005T-EX \"2\"", "--no-pace"});
-    ASSERT_TRUE(sim.started());
+    SimProcess faulty({"--fault", "bad-read=5", "--no-pace"});
+    ASSERT_TRUE(sim.started() && faulty.started());
+    RawPty silent;
+    const QString port = QString::fromStdString(sim.device()), none = "/dev/kv-no-such-port",
+                  quiet = QString::fromStdString(silent.device);
     QTemporaryDir dir;
-    const QString table = dir.filePath("t.tbl"), saved = dir.filePath("module.tbl");
+    const QString table = dir.filePath("t.tbl"), saved = dir.filePath("module.tbl"),
+                  unwritten = dir.filePath("no/such/m.tbl");
     // Advance bytes 57 then 1, 28, offset 56, retard 200, cranking 7, 20, flags, 58.
     const QString hex = QString("39").repeated(16) + QString("01").repeated(16) + "1c38c80714393a";
     const struct {
@@ -185,7 +214,7 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         int status;
         QString out; // the start of standard output
     } cases[] = {
-        {{"id", "--port", QString::fromStdString(sim.device()), "--json"},
+        {{"id", "--port", port, "--json"},
          0,
          R"({"FirmwareID": "V1005T-EX \"2\"", "type": "TEX"})"},
         {{"decode", hex, "--json"},
@@ -197,12 +226,18 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         {{"image", table, "--module", "36=60,37=255"},
          0,
          "26263d577085949ba1a3a3a3a19e9b992e2e577d9baeb8bdbfbfbebcb9b6b2af1c1c00021cce1e"},
-        {{"download", "--port", QString::fromStdString(sim.device()), "-o", saved}, 0, ""},
-        {{"upload", "--port", QString::fromStdString(sim.device()), saved},
-         0,
-         "Upload completed.\n"},
-        {{"upload", "--port", QString::fromStdString(sim.device()), table}, 1, ""},
-        {{"id", "--port", "/dev/kv-no-such-port"}, 1, ""},
+        {{"download", "--port", port, "-o", saved}, 0, ""},
+        {{"upload", "--port", port, saved}, 0, "Upload completed.\n"},
+        {{"upload", "--port", port, table}, 1, ""},
+        {{"upload", "--port", QString::fromStdString(faulty.device()), saved}, 1, ""},
+        {{"upload", "--port", port, dir.filePath("none.tbl")}, 1, ""},
+        {{"upload", "--port", none, saved}, 1, ""},
+        {{"upload", "--port", quiet, saved}, 1, ""},
+        {{"download", "--port", port, "-o", unwritten}, 1, ""},
+        {{"download", "--port", none, "-o", unwritten}, 1, ""},
+        {{"download", "--port", quiet, "-o", unwritten}, 1, ""},
+        {{"id", "--port", none}, 1, ""},
+        {{"id", "--port", quiet}, 1, ""},
         {{"download", "--port", "nowhere"}, 2, ""},
         {{"image", dir.filePath("none.tbl")}, 1, ""},
         {{"id"}, 2, ""},
@@ -218,6 +253,7 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         EXPECT_EQ(p.exitCode(), c.status) << c.args.join(' ').toStdString();
         EXPECT_EQ(out.left(c.out.size()), c.out) << c.args.join(" ").toStdString();
     }
+    EXPECT_FALSE(QFileInfo::exists(unwritten));
 }
 
 } // namespace
