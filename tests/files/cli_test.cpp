@@ -172,9 +172,23 @@ TEST_F(Cli, DiffListsTheCellsAndParametersThatDifferAndShowPrintsTheTable) {
                    "RPMLimit: 3000 -> 6200\nFixedLimFlag: False -> True\n"
                    "SelEEPROMTblFlag: True -> False\nRetardEnableFlag: False -> True\n");
     EXPECT_EQ(cli("diff a.tbl b.tbl --json"), 1);
-    EXPECT_EQ(out.substr(0, 80), "");
+    EXPECT_EQ(out.substr(0, 90), R"({"same": false, "cells": [{"curve": "WOT", "rpm": 0, "a": 20, )"
+                                 R"("b": 21.5}, {"curve": "WOT", "rpm": 3500, )");
+    EXPECT_EQ(out.substr(out.find("\"params\"")),
+              R"("params": [{"name": "RearOffset", "a": 0, "b": -3}, {"name": "RetardVal", "a": )"
+              R"(0, "b": 7}, {"name": "CrankRevs", "a": 2, "b": 3}, {"name": "RPMLimit", "a": )"
+              R"(3000, "b": 6200}, {"name": "FixedLimFlag", "a": false, "b": true}, {"name": )"
+              R"("SelEEPROMTblFlag", "a": true, "b": false}, {"name": "RetardEnableFlag", "a": )"
+              "false, \"b\": true}]}\n");
     EXPECT_EQ(cli("show b.tbl"), 0);
-    EXPECT_EQ(out.substr(0, 80), "");
+    EXPECT_EQ(out.substr(0, out.find("MAP/RPM")),
+              "Type: RACE\nRearOffset: -3\nRetardVal: 7\nRPMLimit: 6200\nCrankRevs: 3\n"
+              "FixedLimFlag: True\nSelEEPROMTblFlag: False\nRetardEnableFlag: True\n"
+              "KickStartFlag: False\n");
+    EXPECT_NE(
+        out.find("\nLow     24.5    20.0    20.0    20.0    20.0    20.0    20.0    25.5    "
+                 "20.0    20.0    20.0    20.0    20.0    20.0    20.0    26.5\nWOT     21.5"),
+        std::string::npos);
 }
 
 // Only a regular file the user may write is replaced, by a new file renamed over it that
