@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "table/shell.h"
 #include "files/curve_data.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
-#include "table/shell.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
