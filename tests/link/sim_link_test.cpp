@@ -9,6 +9,7 @@
 #include "link/ui/serial_channel.h"
 #include "scripted_module.h"
 #include "sim_process.h"
+#include "support/test_files.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <QSettings>
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 
 namespace kv::test {
 namespace {
@@ -40,23 +42,30 @@ TEST(SerialChannel, OpenedLineRuns56000Baud8N1) {
 }
 
 TEST(SerialChannel, OpeningThatFailsSaysWhyAndNamesTheDevice) {
-    RawPty pty;
+    RawPty pty, locked;
+    ::chmod(locked.device.c_str(), 0); // root's own is closed to any other user already
     SerialChannel holder([&](int) { return pty.device; });
     holder.open();
-    SerialChannel channel([&](int n) { return n == 4 ? "/dev/kv-no-such-port" : pty.device; });
-    for (const auto& [port, why] : {std::pair{4, "does not exist"}, {1, "is in use"}}) {
+    SerialChannel channel([&](int n) {
+        return n == 4 ? "/dev/kv-no-such-port" : n == 5 ? locked.device : pty.device;
+    });
+    const auto refused = [&](int port, const char* why) {
         channel.setPort(port);
         try {
             channel.open();
-            ADD_FAILURE() << "Com" << port << " opened";
         } catch (const KvError& e) {
-            EXPECT_TRUE(e.description().starts_with("Com" + std::to_string(port)))
-                << e.description();
-            EXPECT_NE(e.description().find(channel.device()), std::string::npos) << e.description();
-            EXPECT_NE(e.description().find(why), std::string::npos) << e.description();
+            const std::string& d = e.description();
+            EXPECT_NE(d.find("Com" + std::to_string(port) + " (" + channel.device() + ")"),
+                      std::string::npos)
+                << d;
+            EXPECT_NE(d.find(why), std::string::npos) << d;
         }
-        EXPECT_FALSE(channel.isOpen());
-    }
+        return !channel.isOpen();
+    };
+    EXPECT_TRUE(refused(4, "does not exist"));
+    EXPECT_TRUE(refused(1, "is in use"));
+    EXPECT_EQ(asOrdinaryUser([&] { return refused(5, "must be in the dialout group") ? 0 : 2; }),
+              0);
 }
 
 struct SimLink : ::testing::Test {
