@@ -25,6 +25,16 @@ TEST_F(Window, StartsWithNoTableAndItsMenusAnswer) {
     trigger("mnuCloseTable"); // no table open: no question, and the maker's name goes
     EXPECT_EQ(w->windowTitle(), "Kestrel Vanta Version 8.1");
 
+    // At its smallest the window still gives the chart and every grid cell room for
+    // their texts.
+    w->resize(w->minimumSize());
+    w->resizeLayout();
+    const QSize chart = w->chart()->minimumUncutSize(), cell = w->grid()->minimumCellSize();
+    EXPECT_TRUE(w->chart()->width() >= chart.width() && w->chart()->height() >= chart.height());
+    for (int c = 0; c < model()->columnCount(); ++c)
+        EXPECT_GE(w->grid()->columnWidth(c), cell.width()) << c;
+    EXPECT_GE(w->grid()->rowHeight(1), cell.height());
+
     w->setTableShown(true);
     dialogs.expectMessage("Save advance table before exiting?", Button::Cancel)
         .expectMessage("Save advance table before exiting?", Button::No);

@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "link/eeprom_image.h"
 #include "link/port_map.h"
+#include "link/usb_latency.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,17 @@ TEST(PortMap, NamesNumbersAndStoredValues) {
     EXPECT_EQ(parseStoredPort(" 12 "), 12);
     for (const char* bad : {"", "3.5", "3x", "0", "256", "-1", "99999999999999999999"})
         EXPECT_THROW((void)parseStoredPort(bad), KvError) << bad;
+    // A USB adapter whose latency timer is above 1 ms gets a note in the port frame.
+    test::TempDir sys;
+    const auto timer = sys.path() / "bus/usb-serial/devices/ttyUSB0/latency_timer";
+    std::filesystem::create_directories(timer.parent_path());
+    for (const auto& [ms, note] :
+         {std::pair{"16\n", "USB latency timer 16 ms: transfers will be slow. "
+                            "Set it to 1 ms (see docs/module-link.md)."},
+          {"1\n", ""}}) {
+        test::writeAll(timer, ms);
+        EXPECT_EQ(latencyNote("/dev/ttyUSB0", sys.path().string()), note) << ms;
+    }
     try {
         (void)parseStoredPort("abc");
         ADD_FAILURE() << "abc taken for a port";

@@ -81,15 +81,6 @@ struct SimLink : ::testing::Test {
     QtLinkHost host{state, dialogs, channel, progress};
 };
 
-TEST_F(SimLink, IdentificationGivesTheTableType) {
-    start({"--id", "V1005T EX 2.3", "--no-pace"});
-    ReadFirmwareID(host);
-    EXPECT_TRUE(state.CommOKFlag);
-    EXPECT_EQ(state.FirmwareID, "V1005T EX 2.3");
-    EXPECT_EQ(state.TableType, "TEX");
-    EXPECT_FALSE(channel.isOpen());
-}
-
 TEST_F(SimLink, WriteAndVerifyProgramTheModuleWithThePausesBetweenBytes) {
     start({});
     for (int i = 0; i < kImageSize; ++i)
