@@ -84,7 +84,7 @@ TEST(Download, TheModulesTableIsShownAsDownloadedDataWithinTheLimitsOfItsType) {
         b.dialogs.expectMessage(std::string("Firmware ID: ") + id, Button::OK);
         b.run("mnuDownload");
         EXPECT_TRUE(b.w->tableShown());
-        EXPECT_EQ(b.w->windowTitle(), "Kestrel Vanta Version 8.1 - Downloaded Data");
+        EXPECT_EQ(b.w->windowTitle(), "Kestrel Vanta Version " KV_VERSION " - Downloaded Data");
         EXPECT_EQ(b.s().TableType, id == kRaceId ? "RACE" : "EX");
         for (int p = 1; p <= 16; ++p)
             for (int c = 1; c <= 2; ++c) // above 40 kept for RACE, held to the limits for EX
@@ -128,7 +128,7 @@ TEST(Download, AFailedDownloadLeavesNoTable) {
         EXPECT_FALSE(b.w->tableShown());
         EXPECT_FALSE(b.s().AbortRequested);
         EXPECT_TRUE(b.w->action("mnuDownload")->isEnabled());
-        EXPECT_EQ(b.w->windowTitle(), "Kestrel Vanta Version 8.1 - Data Buffer Empty");
+        EXPECT_EQ(b.w->windowTitle(), "Kestrel Vanta Version " KV_VERSION " - Data Buffer Empty");
         for (auto byte : b.s().EEPROMBuffer)
             EXPECT_EQ(byte, 0);
     }
