@@ -139,6 +139,11 @@ TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
     compare->trigger(); // chosen again, the comparison ends
     EXPECT_FALSE(compare->isChecked() || marked(2, 6));
     EXPECT_EQ(w->chart()->chart()->series().size(), 2);
+    kv::test::writeAll(dir.file("bad.tbl"), "no table"); // refused: nothing to compare with
+    dialogs.expectOpenFile(dir.file("bad.tbl"))
+        .expectMessage("Error loading " + dir.file("bad.tbl"), Button::OK);
+    compare->trigger();
+    EXPECT_FALSE(compare->isChecked() || marked(2, 6));
     // It also ends with the table, and so does the history.
     dialogs.expectOpenFile(good).expectMessage("", Button::No);
     compare->trigger();
