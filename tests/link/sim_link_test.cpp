@@ -182,6 +182,9 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
     });
     frame.hide();
     frame.show(); // the list read afresh
+    auto* list = frame.findChild<QComboBox*>("cboDevice");
+    EXPECT_EQ(list->itemText(0) + "|" + list->itemText(3),
+              QString::fromUtf8("Standard: /dev/ttyS2|/dev/ttyUSB0 \u2013 stored for Com3"));
     const std::string question = "Module \"VANTA 8.1 EX\" answered on " + sim.device() +
                                  ".\r\n\r\nUse this device for Com3?";
     dialogs.expectMessage(question, Button::No).expectMessage(question, Button::Yes);
