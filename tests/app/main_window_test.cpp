@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window_fixture.h"
 
+#include <QDialog>
+#include <filesystem>
 #include <tuple>
 
 using namespace kv;
@@ -23,6 +25,16 @@ TEST_F(Window, StartsWithNoTableAndItsMenusAnswer) {
     trigger("mnuCloseTable"); // no table open: no question, and the maker's name goes
     EXPECT_EQ(w->windowTitle(), "Kestrel Vanta Version " KV_VERSION);
 
+    // At its smallest the window still gives the chart and every grid cell room for
+    // their texts.
+    w->resize(w->minimumSize());
+    w->resizeLayout();
+    const QSize chart = w->chart()->minimumUncutSize(), cell = w->grid()->minimumCellSize();
+    EXPECT_TRUE(w->chart()->width() >= chart.width() && w->chart()->height() >= chart.height());
+    for (int c = 0; c < model()->columnCount(); ++c)
+        EXPECT_GE(w->grid()->columnWidth(c), cell.width()) << c;
+    EXPECT_GE(w->grid()->rowHeight(1), cell.height());
+
     w->setTableShown(true);
     dialogs.expectMessage("Save advance table before exiting?", Button::Cancel)
         .expectMessage("Save advance table before exiting?", Button::No);
@@ -31,6 +43,21 @@ TEST_F(Window, StartsWithNoTableAndItsMenusAnswer) {
     trigger("mnuExit");
     EXPECT_TRUE(dialogs.done());
     EXPECT_FALSE(w->isVisible());
+
+    // Help shows its file, or says that it is missing; so does a window without its chart
+    // template.
+    trigger("mnuHelpContents");
+    auto* help = w->findChild<QDialog*>("helpViewer");
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    for (const char* name : {"Kestrel_Vanta_Help.html", "Vanta_Chart.oc2"})
+        std::filesystem::remove(dir.file(name));
+    dialogs.expectMessage("Help file " + dir.file("Kestrel_Vanta_Help.html") + " not found.",
+                          Button::OK);
+    trigger("mnuHelpContents");
+    dialogs.expectMessage("Chart template file Vanta_Chart.oc2 not found.", Button::OK);
+    MainWindow other(defaultBranding(), &dialogs, QString::fromStdString(dir.path().string()));
+    EXPECT_TRUE(dialogs.done());
 }
 
 TEST_F(Window, TypedCellsAreCheckedAndOnlyRaceTablesTakeTyping) {

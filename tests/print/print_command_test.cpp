@@ -23,8 +23,9 @@ struct FakePrinters : PrinterSeam {
         m_printer.setOutputFileName(QString::fromStdString(pdf)); // PDF output with a name
         return pdf.empty() ? nullptr : &m_printer;
     }
-    void setup(QWidget*) override {}
+    void setup(QWidget*) override { ++setups; }
     std::string pdf;
+    int setups = 0;
     QPrinter m_printer;
 };
 
@@ -78,6 +79,8 @@ TEST(PrintTable, PrintsBothPagesOrSaysWhyNot) {
                        "under Print Setup.",
                        Button::Abort);
     w.action("mnuPrintTable")->trigger();
+    w.action("mnuPrintSetup")->trigger();
+    EXPECT_EQ(printers->setups, 1);
 
     // A printer that cannot write: Retry tries again, Abort gives up.
     printers->pdf = dir.file("missing/report.pdf");
