@@ -44,13 +44,14 @@ HelpViewer::HelpViewer(QWidget* parent)
     split->addWidget(m_sections);
     split->addWidget(m_browser);
     split->setStretchFactor(1, 3);
-    split->setSizes({200, 560});
+    split->setSizes({270, 630});
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     auto* back = buttons->addButton(QStringLiteral("&Back"), QDialogButtonBox::ActionRole);
     auto* contents = buttons->addButton(QStringLiteral("&Contents"), QDialogButtonBox::ActionRole);
-    for (QPushButton* b : {back, contents})
-        b->setAutoDefault(false);
+    // Enter belongs to the find box: no button takes it.
+    for (QAbstractButton* b : buttons->buttons())
+        if (auto* push = qobject_cast<QPushButton*>(b)) push->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
     connect(contents, &QPushButton::clicked, m_browser, &QTextBrowser::home);

@@ -233,7 +233,11 @@ void MainWindow::setTableShown(bool shown) {
     updateEditMenu();
     m_chart->setVisible(shown);
     m_grid->setVisible(shown);
-    if (shown) m_grid->setCurrentCell(0, 0);
+    if (shown) {
+        m_grid->setCurrentCell(0, 0);
+        // The keys act on the table from the moment it is shown.
+        m_grid->setFocus(Qt::OtherFocusReason);
+    }
     updateStatus();
 }
 
@@ -357,8 +361,7 @@ void MainWindow::applyInteraction(const std::string& tableType) {
                                              "use Paste or Modify Selection (Edit menu, right "
                                              "button, Shift+F10 or the menu key)."));
     // The limits each value is held to, drawn faintly over the curves.
-    m_chart->setLimits(race || !m_tableShown ? std::nullopt
-                                             : std::optional<Table16x2>(m_state.ExMaxTable));
+    m_chart->setLimits(race ? std::nullopt : std::optional<Table16x2>(m_state.ExMaxTable));
     updateStatus();
 }
 
