@@ -46,6 +46,9 @@ void MainWindow::buildStatusBar() {
     bar->setObjectName(QStringLiteral("statusBar"));
     bar->setSizeGripEnabled(true);
     m_compareStatus = addLabel(bar, "lblCompare", false);
+    // However long the list, it never widens the window: what does not fit is cut, and
+    // the tooltip has it whole.
+    m_compareStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_typeStatus = addLabel(bar, "lblTableType", true);
     m_moduleStatus = addLabel(bar, "lblModuleId", true);
 }
