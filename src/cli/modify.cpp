@@ -4,8 +4,11 @@
 #include "files/read_table.h"
 #include "files/table_file.h"
 #include "table/grid_edit.h"
+#include "table/numbers.h"
+#include "textlib/text_routines.h"
 
 #include <charconv>
+#include <cmath>
 #include <iostream>
 
 namespace kv::cli {
@@ -39,6 +42,14 @@ CellRange parseCells(const std::string& range) {
     return CellRange::spanning(r1, c1, r2, c2);
 }
 
+// A script has no Undo, so a rule must be one number, with a sign and a "%" as it needs
+// them ("+10", "-7.5%", "30"): a typo would otherwise read as 0 (as the window's Modify
+// reads it) and zero the cells.
+bool isOneNumber(const std::string& rule) {
+    const std::string number = StripChars(1, rule, "%+");
+    return isNumeric(number) && std::isfinite(leadingNumber(number));
+}
+
 } // namespace
 
 int runModify(const std::vector<std::string>& args) {
@@ -48,7 +59,9 @@ int runModify(const std::vector<std::string>& args) {
     const CellRange cells = a.option("--cells") ? parseCells(*a.option("--cells"))
                                                 : CellRange{1, 1, kGridRows - 1, kGridCols - 1};
     const auto rule = readModifyEntry(a.positional[1]);
-    if (!rule) throw UsageError("RULE is empty");
+    if (!rule || !isOneNumber(a.positional[1]))
+        throw UsageError("RULE must be a number with an optional sign and %, such as +10, "
+                         "-7.5% or 30");
 
     ProgramState s;
     if (const TableReadResult r = readTableAsOpened(s, a.positional[0], executableFolder()); !r) {
