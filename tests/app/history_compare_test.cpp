@@ -6,6 +6,7 @@
 #include "window_fixture.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -133,8 +134,9 @@ TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
     for (int r = 1; r <= 2; ++r) // only the changed cells
         for (int c = 1; c <= kPoints; ++c)
             EXPECT_EQ(marked(r, c), changed.contains({r, c})) << r << "," << c;
-    EXPECT_EQ(model()->data(model()->index(2, 6), Qt::ToolTipRole).toString(),
-              "Compared table: 11");
+    EXPECT_EQ(model()->data(model()->index(2, 6), Qt::ToolTipRole).toString(), "good.tbl: 11.0");
+    auto* status = w->findChild<QLabel*>("lblCompare");
+    EXPECT_EQ(status->text(), "Compared with good.tbl; module parameters the same");
 
     compare->trigger(); // chosen again, the comparison ends
     EXPECT_FALSE(compare->isChecked() || marked(2, 6));
@@ -144,9 +146,23 @@ TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
         .expectMessage("Error loading " + dir.file("bad.tbl"), Button::OK);
     compare->trigger();
     EXPECT_FALSE(compare->isChecked() || marked(2, 6));
-    // It also ends with the table, and so does the history.
-    dialogs.expectOpenFile(good).expectMessage("", Button::No);
+    EXPECT_EQ(status->text(), "");
+    // A table of another type is said to be so once; its differing parameters are listed.
+    ModuleParameters retard;
+    retard.RetardEnableFlag = true;
+    retard.RetardVal = 4;
+    kv::test::writeAll(dir.file("ex.tbl"), tableFileText(kv::test::curves(10, 0), retard, "EX"));
+    dialogs.expectOpenFile(dir.file("ex.tbl")).expectMessage("", Button::OK);
     compare->trigger();
+    EXPECT_EQ(dialogs.last().text.find("ex.tbl is a table of type EX, the open table one of type "
+                                       "RACE."),
+              0u);
+    EXPECT_EQ(status->text(), "Compared with ex.tbl; module parameters differ: Retard, VOES "
+                              "Input for Retard");
+    EXPECT_EQ(status->toolTip(), "Retard: 0 here, 4 in ex.tbl\nVOES Input for Retard: False "
+                                 "here, True in ex.tbl");
+    // It also ends with the table, and so does the history.
+    dialogs.expectMessage("", Button::No);
     EXPECT_TRUE(compare->isChecked());
     trigger("mnuCloseTable");
     EXPECT_TRUE(dialogs.done());

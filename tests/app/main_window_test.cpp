@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ui/help_viewer.h"
+#include "table/ui/grid_editing.h"
 #include "window_fixture.h"
 
 #include <QDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <filesystem>
 #include <tuple>
 
@@ -74,4 +81,55 @@ TEST_F(Window, TypedCellsAreCheckedAndOnlyRaceTablesTakeTyping) {
     EXPECT_EQ(w->chart()->valueLabelText(), "25.0");
     w->applyInteraction("EX");
     EXPECT_FALSE(model()->flags(lowAt500) & Qt::ItemIsEditable);
+}
+
+TEST_F(Window, KeysReachTheCommandsAndTheStatusBarShowsTheTableItsLimitsAndTheModule) {
+    const std::pair<const char*, QKeySequence::StandardKey> keys[] = {
+        {"mnuNewTable", QKeySequence::New},
+        {"mnuOpenTable", QKeySequence::Open},
+        {"mnuSaveTable", QKeySequence::Save},
+        {"mnuPrintTable", QKeySequence::Print},
+        {"mnuHelpContents", QKeySequence::HelpContents}};
+    for (const auto& [name, key] : keys)
+        EXPECT_EQ(w->action(name)->shortcut(), QKeySequence(key)) << name;
+    auto* type = w->findChild<QLabel*>("lblTableType");
+    EXPECT_FALSE(type->isVisible() || w->action("mnuEditCopy")->isEnabled()); // no table yet
+
+    s().ExMaxTable.fill(30);
+    s().FirmwareID = "VANTA 8.1 EX";
+    kv::test::showTable(*w, "EX", kv::test::curves(10, 5));
+    EXPECT_TRUE(type->isVisible());
+    EXPECT_EQ(type->text(), "EX table");
+    EXPECT_EQ(w->findChild<QLabel*>("lblModuleId")->text(), "Module: VANTA 8.1 EX");
+    EXPECT_TRUE(w->grid()->toolTip().contains("Shift+F10"));
+    EXPECT_EQ(w->chart()->limitSeries(kLow)->at(15).y(), 30);
+
+    // Shift+F10 and the menu key open the pop-up; the Edit menu runs its commands.
+    w->grid()->setCurrentCell(2, 3);
+    for (const QKeyCombination key : {Qt::SHIFT | Qt::Key_F10, QKeyCombination(Qt::Key_Menu)}) {
+        QTest::keyClick(w->grid(), key.key(), key.keyboardModifiers());
+        EXPECT_TRUE(w->popupMenu()->isVisible());
+        w->popupMenu()->hide();
+    }
+    EXPECT_FALSE(w->action("mnuEditPaste")->isEnabled());
+    trigger("mnuEditCopy");
+    EXPECT_TRUE(w->action("mnuEditPaste")->isEnabled());
+    EXPECT_EQ(s().CopyBuffer, "13.0");
+    dialogs.expectInput(kModifyPrompt, "+1");
+    trigger("mnuEditModify");
+    EXPECT_EQ(s().live.value(kWot, 3), 14);
+
+    trigger("mnuHelpContents");
+    auto* help = w->findChild<HelpViewer*>();
+    ASSERT_TRUE(help && help->isVisible());
+    EXPECT_EQ(help->sections()->count(), 16);
+    help->findBox()->setText("Shift+F10");
+    EXPECT_TRUE(help->findNext());
+    QInputDialog modify;
+    modify.setWindowTitle("Modify Selection");
+    EXPECT_EQ(helpSectionFor(&modify), "modify");
+
+    dialogs.expectMessage("Save advance table before closing file?", Button::No);
+    trigger("mnuCloseTable");
+    EXPECT_FALSE(type->isVisible() || w->chart()->limitSeries(kLow));
 }

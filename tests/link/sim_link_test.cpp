@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
@@ -158,7 +159,10 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         auto c = std::make_unique<LinkController>(state, dialogs, progress,
                                                   std::make_unique<PortSettings>(ini));
         c->attachPortFrame(frame);
-        c->setDeviceSource([] { return std::vector<SerialDevice>{{"/dev/ttyUSB0", "", ""}}; });
+        // The standard device of Com3 is reported too: it is listed once, as the standard.
+        c->setDeviceSource([] {
+            return std::vector<SerialDevice>{{"/dev/ttyS2", "", ""}, {"/dev/ttyUSB0", "", ""}};
+        });
         return c;
     };
     auto* ports = frame.findChild<QComboBox*>("cboPort");
@@ -168,8 +172,11 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         EXPECT_EQ(value("Properties/CommPort"), "1");
         Q_EMIT ports->activated(2);
         frame.show();
-        EXPECT_EQ(frame.listedDevices(), QStringList{"/dev/ttyUSB0"});
+        EXPECT_EQ(frame.listedDevices(), (QStringList{"/dev/ttyS2", "/dev/ttyUSB0"}));
+        EXPECT_EQ(frame.findChild<QComboBox*>("cboDevice")->count(), 3);
+        frame.setStatus("No module answered."); // a search's result goes with the choice
         Q_EMIT frame.findChild<QComboBox*>("cboDevice")->activated(1);
+        EXPECT_TRUE(frame.findChild<QLabel*>("lblFindStatus")->isHidden());
     }
     EXPECT_EQ(value("Properties/CommPort"), "3");
     EXPECT_EQ(value("Ports/Com3"), "/dev/ttyUSB0");

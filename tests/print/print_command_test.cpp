@@ -9,6 +9,7 @@
 #include "support/test_files.h"
 #include "table/ui/advance_chart.h"
 
+#include <QDateTime>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -103,4 +104,7 @@ TEST(PrintTable, PrintsBothPagesOrSaysWhyNot) {
                   "Advance Curves"});
     expectOnPage(printers->pdf, 2,
                  {"Serial/Comment: SN 0042", "Select EEPROM Advance Table: True"});
+    // The short date and the long time, without a time zone ("UTC", "CEST").
+    const QString zone = QDateTime::currentDateTime().timeZoneAbbreviation();
+    EXPECT_FALSE(QString::fromStdString(reportTimestamp()).endsWith(zone)) << reportTimestamp();
 }
