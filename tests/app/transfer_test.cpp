@@ -15,6 +15,7 @@
 #include <QDialog>
 #include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
 #include <functional>
 
 using namespace kv;
@@ -118,6 +119,19 @@ TEST(Download, TheModulesTableIsShownAsDownloadedDataWithinTheLimitsOfItsType) {
                   "Kestrel Vanta Version 8.1 - History: downloaded " + kept[0].record.time +
                       " from " + id);
     }
+    // Now with a table open, it asks to save it first: Cancel keeps it and sends nothing.
+    // Without the limit file of the module's type, no table is left.
+    Bench b(kExId, {"--image", imageHex(255)});
+    kv::test::showTable(*b.w, "RACE", kv::test::curves(1, 2));
+    b.dialogs.expectMessage("Save advance table before downloading?", Button::Cancel);
+    b.run("mnuDownload");
+    EXPECT_TRUE(b.w->tableShown() && b.sim->log().empty());
+    std::filesystem::remove(b.dir.file("Vanta_EX_Max.dat"));
+    b.dialogs.expectMessage("Save advance table before downloading?", Button::No)
+        .expectMessage(std::string("Firmware ID: ") + kExId, Button::OK)
+        .expectMessage("Vanta_EX_Max.dat not found.", Button::OK);
+    b.run("mnuDownload");
+    EXPECT_FALSE(b.w->tableShown());
 }
 
 // A history that cannot be written is told once, naming its folder; the download stands.

@@ -21,6 +21,9 @@ namespace kv {
 void MainWindow::mnuPortSetup_Click() {
     m_portFrame->show();
     m_portFrame->raise();
+    // The keys go to the frame: Tab moves on through it, to its OK.
+    if (auto* ports = m_portFrame->findChild<QWidget*>(QStringLiteral("cboPort")))
+        ports->setFocus(Qt::OtherFocusReason);
 }
 
 // Only one transfer runs at a time. While it runs, the commands that would start another,
@@ -119,7 +122,7 @@ void MainWindow::mnuCompareModule_Click() {
     runTransfer([&] { read = ReadModuleForComparison(*this, m_link->host(), module); });
     if (read) {
         keepInHistory(module, TransferDirection::Download);
-        showComparison(module.AdvanceTable,
+        showComparison(module.AdvanceTable, module.params, module.TableType,
                        QStringLiteral("Module %1").arg(shownText(module.FirmwareID)), true);
         const TableDifferences d = compareTables(
             comparedLive(m_state), {module.AdvanceTable, module.params, module.TableType});

@@ -23,6 +23,7 @@ void MainWindow::wireHistoryAndCompare(QMenu* file, QMenu* edit) {
         m_chart->hideValueLabel();
         m_model->storeChanged();
         m_chart->refresh();
+        updateStatus();
     });
 
     edit->addSeparator()->setObjectName(QStringLiteral("mnuEditSep1"));
@@ -79,6 +80,7 @@ void MainWindow::mnuRedo_Click() {
 
 void MainWindow::editModuleParameters(const std::function<void()>& runDialog) {
     m_history->recordAround(QStringLiteral("Module Parameters"), runDialog);
+    updateStatus();
 }
 
 void MainWindow::forgetOpenTable() {
@@ -97,16 +99,22 @@ void MainWindow::endComparison() {
     m_comparingModule = false;
     action("mnuCompareWith")->setChecked(false);
     action("mnuCompareModule")->setChecked(false);
+    updateStatus();
 }
 
 // Compare With... is checked during any comparison (choosing it ends one), Compare With
 // Module only while the module is compared with.
-void MainWindow::showComparison(const Table16x2& values, const QString& name, bool module) {
+void MainWindow::showComparison(const Table16x2& values, const ModuleParameters& params,
+                                const std::string& tableType, const QString& name, bool module) {
+    m_referenceParams = params;
+    m_referenceType = tableType;
+    m_referenceName = name;
     m_chart->setReference(values, name);
-    m_model->setReference(values);
+    m_model->setReference(values, name);
     m_comparingModule = module;
     action("mnuCompareWith")->setChecked(true);
     action("mnuCompareModule")->setChecked(module);
+    updateStatus();
 }
 
 bool MainWindow::compareWithFile(const std::string& path) {
@@ -117,7 +125,15 @@ bool MainWindow::compareWithFile(const std::string& path) {
         m_dialogs->message(read.message, "Compare With", Buttons::OK, Icon::Critical);
         return false;
     }
-    showComparison(reference.live.values, QFileInfo(QFile::decodeName(path.c_str())).fileName());
+    const QString name = QFileInfo(QFile::decodeName(path.c_str())).fileName();
+    // A table of another type is held to other limits: said once, as the comparison starts.
+    if (reference.TableType != m_state.TableType)
+        m_dialogs->message(name.toStdString() + " is a table of type " + reference.TableType +
+                               ", the open table one of type " + m_state.TableType +
+                               ".\r\n\r\nThe values are compared as they are, each "
+                               "held to the limits of its own type.",
+                           "Compare With", Buttons::OK, Icon::Information);
+    showComparison(reference.live.values, reference.params, reference.TableType, name);
     return true;
 }
 
@@ -130,6 +146,7 @@ void MainWindow::mnuCompareWith_Click() {
         const std::string path = FileOpen(*m_dialogs, "Compare With", kTableFilter, "");
         if (!path.empty()) compareWithFile(path);
     });
+    updateStatus();
     action("mnuCompareWith")->setChecked(comparing());
 }
 
