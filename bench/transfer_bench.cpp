@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -154,6 +155,8 @@ int main(int argc, char** argv) {
     const QString device = QString::fromUtf8(out.left(out.indexOf('\n')));
 
     QTemporaryDir dir;
+    // The history the transfers leave goes there too, not into the user's own.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
     auto settings = std::make_unique<kv::PortSettings>(dir.filePath("kv.ini"));
     settings->setDeviceOverride(1, device);
     BenchDialogs dialogs;

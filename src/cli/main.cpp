@@ -33,6 +33,7 @@ const std::map<std::string, Subcommand>& subcommands() {
         {"modify", {kv::cli::runModify, "modify FILE RULE [--cells R1,C1:R2,C2] -o OUT"}},
         {"print", {kv::cli::runPrint, "print FILE -o REPORT.pdf [--comment TEXT]"}},
         {"diff", {kv::cli::runDiff, "diff A.tbl B.tbl [--json]"}},
+        {"history", {kv::cli::runHistory, "history [--json]"}},
     };
     return table;
 }

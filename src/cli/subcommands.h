@@ -27,8 +27,10 @@ int runPrint(const std::vector<std::string>& args);  // print.cpp
 int runDiff(const std::vector<std::string>& args); // diff.cpp
 
 // A --port argument as a device: ComN through the stored port map, a path as it is.
-int runDownload(const std::vector<std::string>& args);                  // transfer.cpp
-int runUpload(const std::vector<std::string>& args);                    // transfer.cpp
+int runDownload(const std::vector<std::string>& args); // transfer.cpp
+int runUpload(const std::vector<std::string>& args);   // transfer.cpp
+// The transfer history, newest first.
+int runHistory(const std::vector<std::string>& args);                   // history.cpp
 [[nodiscard]] std::string resolvePortArgument(const std::string& port); // id.cpp
 
 } // namespace kv::cli

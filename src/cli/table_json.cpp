@@ -204,7 +204,9 @@ void appendNumber(std::string& out, double v) {
     out.append(buf.data(), res.ptr);
 }
 
-std::string quoted(const std::string& s) {
+} // namespace
+
+std::string jsonQuoted(const std::string& s) {
     std::string out = "\"";
     for (const char c : s) {
         if (c == '"' || c == '\\')
@@ -219,12 +221,10 @@ std::string quoted(const std::string& s) {
     return out + "\"";
 }
 
-} // namespace
-
 std::string tableJson(const TableDocument& d) {
     const auto flag = [](bool f) { return f ? "true" : "false"; };
     const ModuleParameters& p = d.params;
-    std::string out = "{\"type\": " + quoted(d.TableType) + ", \"params\": {";
+    std::string out = "{\"type\": " + jsonQuoted(d.TableType) + ", \"params\": {";
     out += "\"RearOffset\": " + std::to_string(p.RearOffset);
     out += ", \"RetardVal\": " + std::to_string(p.RetardVal);
     out += ", \"CrankRevs\": " + std::to_string(p.CrankRevs);
@@ -241,7 +241,7 @@ std::string tableJson(const TableDocument& d) {
         }
         out += "]";
     }
-    out += ", \"FirmwareID\": " + quoted(d.FirmwareID) + "}";
+    out += ", \"FirmwareID\": " + jsonQuoted(d.FirmwareID) + "}";
     return out;
 }
 

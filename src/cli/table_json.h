@@ -18,6 +18,9 @@ struct TableDocument {
     std::string FirmwareID;
 };
 
+// `s` as a JSON string, quotes and control characters escaped.
+[[nodiscard]] std::string jsonQuoted(const std::string& s);
+
 [[nodiscard]] std::string tableJson(const TableDocument& doc);
 
 // Reads the object tableJson prints. Throws std::runtime_error naming what is wrong: not

@@ -5,10 +5,13 @@
 #include "cli/headless.h"
 #include "files/read_table.h"
 #include "files/table_file.h"
+#include "link/transfer_history.h"
 #include "link/transfers.h"
+#include "link/ui/history_folder.h"
 #include "link/ui/qt_link_host.h"
 
 #include <QCoreApplication>
+#include <ctime>
 #include <iostream>
 
 namespace kv::cli {
@@ -33,6 +36,15 @@ std::string portOf(const ParsedArgs& a) {
     return resolvePortArgument(*port);
 }
 
+// The transfer just done into the history; a history that cannot be written is told on
+// standard error and leaves the transfer's success as it was.
+void keep(const ProgramState& s, TransferDirection d) {
+    const std::string folder = historyFolder();
+    if (!keepTransfer(folder, keptFrom(s, d), std::time(nullptr)))
+        std::cerr << "Warning: the transfer could not be kept in the history folder " << folder
+                  << "\n";
+}
+
 } // namespace
 
 int runDownload(const std::vector<std::string>& args) {
@@ -46,6 +58,7 @@ int runDownload(const std::vector<std::string>& args) {
         downloaded = DownloadFromEEPROM(s.shell, s.host);
     }
     if (!downloaded) return 1;
+    keep(s.shell.state(), TransferDirection::Download);
     if (!writeTableFile(*out, s.shell.state())) {
         std::cerr << "Error saving " << *out << "\n";
         return 1;
@@ -65,8 +78,14 @@ int runUpload(const std::vector<std::string>& args) {
     }
     s.shell.setTableShown(true);
     s.shell.headlessDialogs().sendToStdout("Upload completed.");
-    const SerialChannel::Hold hold(s.channel);
-    return UploadToEEPROM(s.shell, s.host) ? 0 : 1;
+    bool uploaded = false;
+    {
+        const SerialChannel::Hold hold(s.channel);
+        uploaded = UploadToEEPROM(s.shell, s.host);
+    }
+    if (!uploaded) return 1;
+    keep(s.shell.state(), TransferDirection::Upload);
+    return 0;
 }
 
 } // namespace kv::cli

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/open_table.h"
 
-#include "files/close_table.h"
-#include "files/show_table.h"
 #include "base/step_runner.h"
+#include "files/close_table.h"
 #include "files/curve_files.h"
 #include "files/file_dialogs.h"
+#include "files/show_table.h"
 #include "files/table_file.h"
 
 namespace kv {
@@ -17,7 +17,7 @@ void critical(Shell& shell, const std::string& text) {
 
 } // namespace
 
-bool OpenTable(Shell& shell) {
+bool OpenTable(Shell& shell, const std::string& chosen, const std::string& caption) {
     ProgramState& s = shell.state();
     StepRunner steps(shell.dialogs());
 
@@ -37,8 +37,9 @@ bool OpenTable(Shell& shell) {
 
     // 4. Without a file the command ends; the table that was open comes back untouched
     // (its values are still in the live store), rather than staying hidden.
-    std::string path;
-    steps.run([&] { path = FileOpen(shell.dialogs(), "Open File", kTableFilter, ""); });
+    std::string path = chosen;
+    if (path.empty())
+        steps.run([&] { path = FileOpen(shell.dialogs(), "Open File", kTableFilter, ""); });
     if (path.empty()) {
         if (wasShown) {
             shell.setTableShown(true);
@@ -86,7 +87,8 @@ bool OpenTable(Shell& shell) {
     showWholeTable(shell);
 
     // 14. - 15.
-    shell.setCaption(fileCaption(s.BaseCaption, path));
+    shell.setCaption(caption.empty() ? fileCaption(s.BaseCaption, path)
+                                     : s.BaseCaption + " - " + caption);
     shell.applyInteraction(s.TableType);
     return true;
 }

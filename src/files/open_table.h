@@ -3,12 +3,16 @@
 
 #include "table/shell.h"
 
+#include <string>
+
 namespace kv {
 
 // Open Table: offers to save the open table, lets the user choose a table file and
 // shows it with its type, parameters and (for "EX" and "TEX") its limits. True when the
 // file's table is the open table afterwards. When no file is chosen the table that was
 // open is shown again as it was.
-bool OpenTable(Shell& shell);
+// With `path`, that file is opened without the file dialog, and with `caption` the window
+// caption is BaseCaption followed by it rather than by the file's name.
+bool OpenTable(Shell& shell, const std::string& path = {}, const std::string& caption = {});
 
 } // namespace kv

@@ -12,10 +12,51 @@ namespace kv {
 namespace {
 constexpr const char* kTitle = "Download From EEPROM";
 
-void warn(Shell& shell, const std::string& text) {
-    shell.dialogs().message(text, kTitle, Buttons::OK, Icon::Exclamation);
+void warn(Shell& shell, const ModuleReading& r, const std::string& text) {
+    shell.dialogs().message(text, r.title, Buttons::OK, Icon::Exclamation);
 }
 } // namespace
+
+const ModuleReading kDownloadReading{kTitle,
+                                     "Firmware ID read failed - cannot download.",
+                                     "Invalid firmware ID - cannot download.",
+                                     "Download failed.",
+                                     "Download failed - the module's data differed between two "
+                                     "reads. Check the cable.",
+                                     true};
+
+bool ReadModule(Shell& shell, LinkHost& link, const ModuleReading& r) {
+    ProgramState& s = shell.state();
+    // The identification decides the table type. Only an Escape pressed from here on may
+    // cut the transfer short, not one left over from before.
+    s.AbortRequested = false;
+    ReadFirmwareID(link);
+    if (!s.CommOKFlag) {
+        warn(shell, r, r.idFailed);
+        return false;
+    }
+    if (s.FirmwareID.empty()) {
+        warn(shell, r, r.idEmpty);
+        return false;
+    }
+    if (r.showId) warn(shell, r, "Firmware ID: " + s.FirmwareID);
+
+    // The image, read twice.
+    EEPROMImage image{};
+    const TwoReads read = readTwice(
+        [&](EEPROMImage& into) {
+            ReadEEPROMData(link);
+            into = s.EEPROMBuffer;
+            return s.CommOKFlag;
+        },
+        image);
+    if (read != TwoReads::Agreed) {
+        warn(shell, r, read == TwoReads::Failed ? r.readFailed : r.differed);
+        ClearEEPROMBuffer(s);
+        return false;
+    }
+    return true;
+}
 
 bool DownloadFromEEPROM(Shell& shell, LinkHost& link) {
     ProgramState& s = shell.state();
@@ -29,36 +70,8 @@ bool DownloadFromEEPROM(Shell& shell, LinkHost& link) {
     ClearEEPROMBuffer(s);
     shell.setCaption(s.BaseCaption + " - Data Buffer Empty");
 
-    // 5 to 7. The identification decides the table type. Only an Escape pressed from here
-    // on may cut the transfer short, not one left over from before.
-    s.AbortRequested = false;
-    ReadFirmwareID(link);
-    if (!s.CommOKFlag) {
-        warn(shell, "Firmware ID read failed - cannot download.");
-        return false;
-    }
-    if (s.FirmwareID.empty()) {
-        warn(shell, "Invalid firmware ID - cannot download.");
-        return false;
-    }
-    warn(shell, "Firmware ID: " + s.FirmwareID);
-
-    // 8. The image, read twice.
-    EEPROMImage image{};
-    const TwoReads read = readTwice(
-        [&](EEPROMImage& into) {
-            ReadEEPROMData(link);
-            into = s.EEPROMBuffer;
-            return s.CommOKFlag;
-        },
-        image);
-    if (read != TwoReads::Agreed) {
-        warn(shell, read == TwoReads::Failed ? "Download failed."
-                                             : "Download failed - the module's data differed "
-                                               "between two reads. Check the cable.");
-        ClearEEPROMBuffer(s);
-        return false;
-    }
+    // 5 to 8.
+    if (!ReadModule(shell, link, kDownloadReading)) return false;
 
     StepRunner steps(shell.dialogs());
     // 9. Decoded values are not limited here: a RACE module may hold more than 40.

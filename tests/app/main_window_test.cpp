@@ -122,7 +122,7 @@ TEST_F(Window, KeysReachTheCommandsAndTheStatusBarShowsTheTableItsLimitsAndTheMo
     trigger("mnuHelpContents");
     auto* help = w->findChild<HelpViewer*>();
     ASSERT_TRUE(help && help->isVisible());
-    EXPECT_EQ(help->sections()->count(), 16);
+    EXPECT_EQ(help->sections()->count(), 17);
     help->findBox()->setText("Shift+F10");
     EXPECT_TRUE(help->findNext());
     QInputDialog modify;

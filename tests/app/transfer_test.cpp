@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Download and upload through the real menu commands, the real serial adapter and the
 // module emulator on a pseudo-terminal, with scripted answers.
+#include "files/table_file.h"
+#include "link/protocol.h"
+#include "link/transfer_history.h"
+#include "link/ui/history_folder.h"
 #include "link/ui/port_select_frame.h"
 #include "link/ui/progress_frame.h"
+#include "table/ui/edit_history.h"
 #include "window_fixture.h"
 
 #include "../link/sim_process.h"
 
+#include <QDialog>
 #include <QTimer>
+#include <QTreeWidget>
 #include <filesystem>
 #include <functional>
 
@@ -45,6 +52,7 @@ struct Bench {
 
     explicit Bench(const char* id, QStringList args = {}, bool paced = false) {
         dir.copyAllData();
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dir.file("data")));
         if (!paced) args << "--no-pace";
         sim = std::make_unique<SimProcess>(args << "--id" << id);
         EXPECT_TRUE(sim->started());
@@ -56,6 +64,7 @@ struct Bench {
         w->show();
     }
     ProgramState& s() { return w->state(); }
+    std::vector<HistoryEntry> kept() const { return listHistory(historyFolder()); }
     // Runs the menu command `command`, which must show every prompt scripted.
     void run(const char* command) {
         w->action(command)->trigger();
@@ -92,6 +101,23 @@ TEST(Download, TheModulesTableIsShownAsDownloadedDataWithinTheLimitsOfItsType) {
             for (int c = 1; c <= 2; ++c) // above 40 kept for RACE, held to the limits for EX
                 EXPECT_EQ(b.s().live.value(c, p), id == kRaceId ? 44.8 : b.s().ExMaxTable(p, c));
         EXPECT_TRUE(id != kRaceId || b.s().live.text(1, 16) == "44.8");
+        const auto kept = b.kept();
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(kept[0].fileName.substr(19),
+                  std::string("_download_") + b.s().TableType + ".tbl");
+        EXPECT_EQ(kept[0].record.FirmwareID, id);
+        EXPECT_EQ(kept[0].record.image, b.s().EEPROMBuffer);
+        EXPECT_EQ(readTableFile(kept[0].path)->values, b.s().live.values);
+        // File > History..., Enter: the entry opened after the save question.
+        b.w->setHistoryDialogHook([](QDialog& d) {
+            QTimer::singleShot(
+                0, &d, [&d] { QTest::keyClick(d.findChild<QTreeWidget*>(), Qt::Key_Return); });
+        });
+        b.dialogs.expectMessage("Save advance table before opening file?", Button::No);
+        b.run("mnuHistory");
+        EXPECT_EQ(b.w->windowTitle().toStdString(),
+                  "Kestrel Vanta Version 8.1 - History: downloaded " + kept[0].record.time +
+                      " from " + id);
     }
     // Now with a table open, it asks to save it first: Cancel keeps it and sends nothing.
     // Without the limit file of the module's type, no table is left.
@@ -106,6 +132,19 @@ TEST(Download, TheModulesTableIsShownAsDownloadedDataWithinTheLimitsOfItsType) {
         .expectMessage("Vanta_EX_Max.dat not found.", Button::OK);
     b.run("mnuDownload");
     EXPECT_FALSE(b.w->tableShown());
+}
+
+// A history that cannot be written is told once, naming its folder; the download stands.
+TEST(Download, AHistoryThatCannotBeWrittenIsToldAndTheDownloadStands) {
+    Bench b(kRaceId);
+    kv::test::writeAll(b.dir.file("data"), "a file where the data folder would be");
+    b.dialogs.expectMessage({}, Button::OK)
+        .expectMessage("This transfer could not be kept in the history: " + historyFolder() +
+                           " cannot be written. The transfer itself is done.",
+                       Button::OK);
+    b.run("mnuDownload");
+    EXPECT_TRUE(b.w->tableShown());
+    EXPECT_EQ(b.w->windowTitle(), "Kestrel Vanta Version 8.1 - Downloaded Data");
 }
 
 // Escape while reading, with no second transfer let in meanwhile, and data that differed
@@ -133,6 +172,7 @@ TEST(Download, AFailedDownloadLeavesNoTable) {
         EXPECT_EQ(b.w->windowTitle(), "Kestrel Vanta Version " KV_VERSION " - Data Buffer Empty");
         for (auto byte : b.s().EEPROMBuffer)
             EXPECT_EQ(byte, 0);
+        EXPECT_TRUE(b.kept().empty());
     }
 }
 
@@ -179,6 +219,13 @@ TEST(Upload, OnlyATableTheModuleTakesAndHoldsIsProgrammedAndThenVerified) {
         EXPECT_EQ(b.sim->log().empty(), sent == Nothing);
         const char* start = sent != Written ? "00000000" : wot4 == 10 ? "39393939" : "393939ff";
         EXPECT_EQ(b.sim->stop().substr(0, 8), start); // the module as it was unless written
+        const auto kept = b.kept();
+        ASSERT_EQ(kept.size(), message == done ? 1u : 0u);
+        if (kept.empty()) continue;
+        EXPECT_EQ(kept[0].fileName.substr(19), std::string("_upload_") + tableTypeOf(id) + ".tbl");
+        EXPECT_EQ(kept[0].TableType, table);
+        EXPECT_EQ(kept[0].record.image, b.s().EEPROMBuffer);
+        EXPECT_EQ(readTableFile(kept[0].path)->values, t);
     }
 }
 
@@ -217,5 +264,53 @@ TEST(Upload, SendsTheTableAsEditedAndCarriesTheModulesOwnBytes) {
         EXPECT_EQ(byteAt(image, 32), 28);
         EXPECT_EQ(byteAt(image, 36), want36);
         EXPECT_EQ(byteAt(image, 37), want37);
+    }
+}
+
+// Compare With Module reads the module as Download does and keeps what it read, but leaves
+// the open table as it was: values, texts, type, parameters, caption and undo steps. It
+// refuses without a table, and where Download fails.
+TEST(CompareWithModule, ShowsTheModuleOverTheOpenTableAndChangesNothing) {
+    const std::tuple<const char*, const char*, bool, std::string> cases[] = {
+        {kExId, "", true, "Module VANTA 8.1 EX: "},
+        {kRaceId, "", false, "No advance table is open to compare with the module."},
+        {kRaceId, "noisy-read=45", true,
+         "Reading the module failed - its data differed between two reads. Check the cable."}};
+    for (const auto& [id, fault, open, message] : cases) {
+        SCOPED_TRACE(message);
+        Bench b(id, QStringList{"--image", imageHex(40)} +
+                        (*fault ? QStringList{"--fault", fault} : QStringList()));
+        if (open) {
+            kv::test::showTable(*b.w, "RACE", kv::test::curves(10.0, 10.0, 0));
+            QAbstractItemModel* model = b.w->grid()->model();
+            EXPECT_TRUE(model->setData(model->index(rowOfSeries(kWot), 5), "25"));
+        }
+        b.s().RPMLimit = 6000;
+        const LiveTable before = b.s().live;
+        const QString caption = b.w->windowTitle();
+        const bool compares = message.rfind("Module", 0) == 0;
+        b.dialogs.expectMessage(compares ? "" : message, Button::OK);
+        b.run("mnuCompareModule");
+        EXPECT_EQ(b.dialogs.last().title, "Compare With Module");
+        EXPECT_TRUE(b.s().live.texts == before.texts && b.s().live.values == before.values);
+        EXPECT_EQ(b.w->windowTitle(), caption);
+        EXPECT_EQ(b.s().TableType, "RACE");
+        EXPECT_EQ(b.s().RPMLimit, 6000);
+        EXPECT_EQ(b.w->tableShown(), open);
+        EXPECT_EQ(b.w->history().stack().canUndo(), open);
+        EXPECT_EQ(b.w->comparing(), compares);
+        EXPECT_EQ(b.w->action("mnuCompareModule")->isChecked(), compares);
+        const auto kept = b.kept();
+        ASSERT_EQ(kept.size(), compares ? 1u : 0u);
+        if (!compares) continue;
+        const std::string& text = b.dialogs.last().text;
+        EXPECT_EQ(text.rfind(message, 0), 0u) << text;
+        EXPECT_NE(text.find("RPMLimit: 6000 -> 5700"), std::string::npos) << text;
+        EXPECT_EQ(kept[0].record.direction, TransferDirection::Download);
+        const Table16x2 module = readTableFile(kept[0].path)->values;
+        for (int p : {1, 6, 16})
+            EXPECT_EQ(b.w->chart()->referenceSeries(kWot)->at(p - 1).y(), module(p, kWot));
+        b.run("mnuCompareModule"); // chosen again, it ends the comparison
+        EXPECT_FALSE(b.w->comparing());
     }
 }

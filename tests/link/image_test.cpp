@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The 39-byte module image, and the port names and numbers.
+// The 39-byte module image, the port names and numbers, and the transfer history.
 #include "base/errors.h"
+#include "files/read_table.h"
+#include "files/table_file.h"
 #include "link/eeprom_image.h"
 #include "link/port_map.h"
+#include "link/transfer_history.h"
 #include "link/usb_latency.h"
 #include "support/test_files.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -120,6 +126,54 @@ TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
     EXPECT_EQ(image[36], 28);
     EXPECT_EQ(image[37], 0x0E); // SelEEPROMTblFlag is set by default
     EXPECT_EQ(encodeAll(0, {}, 56)[36], 56);
+}
+
+// Beyond the newest 500 the oldest entries go, except the first download of each module;
+// the history line, whatever the module calls itself, is skipped by every table reader.
+TEST(TransferHistory, PruningKeepsTheFirstDownloadOfEachModule) {
+    test::TempDir dir;
+    const Table16x2 t = test::curves(5, 8, 0.5);
+    const ModuleParameters params;
+    const std::string type = "RACE";
+    const std::string odd = "V1005T EX !Version: TEX\r%21";
+    EEPROMImage image{};
+    image.fill(0xA5);
+    std::vector<std::string> names;
+    for (int i = 0; i < 503; ++i) {
+        const auto direction = i % 3 == 2 ? TransferDirection::Upload : TransferDirection::Download;
+        const std::string id = i == 1 ? odd : "VANTA 8.1 EX";
+        char time[32];
+        std::snprintf(time, sizeof time, "2026-12-%02d %02d:%02d:%02d", 1 + i / 3600, i / 60 % 60,
+                      i % 60, 0);
+        std::string name = time;
+        name[10] = '_';
+        std::replace(name.begin() + 11, name.end(), ':', '-');
+        name += std::string("_") + directionName(direction) + "_EX" + (i == 7 ? "_2" : "") + ".tbl";
+        names.push_back(name);
+        test::writeAll(dir.file(name),
+                       tableFileText(t, params, type) + historyLine({time, direction, id, image}));
+    }
+    test::writeAll(dir.file("mine.tbl"), "not an entry");
+    pruneHistory(dir.path().string());
+    const auto entries = listHistory(dir.path().string());
+    ASSERT_EQ(entries.size(), 502u);
+    EXPECT_EQ(entries.front().fileName, names.back());
+    EXPECT_EQ(entries[500].fileName, names[1]);
+    EXPECT_TRUE(entries[500].firstOfModule);
+    EXPECT_EQ(entries[500].record.FirmwareID, odd);
+    EXPECT_EQ(entries[500].record.image, image);
+    EXPECT_EQ(entries.back().fileName, names[0]);
+    EXPECT_TRUE(entries.back().firstOfModule);
+    EXPECT_EQ(entries[499].fileName, names[3]); // the oldest of the rest removed
+    EXPECT_FALSE(std::filesystem::exists(dir.file(names[2])));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("mine.tbl")));
+    EXPECT_EQ(entries[400].TableType, "RACE");
+    EXPECT_EQ(entries[400].lowest, 5.5);
+    EXPECT_EQ(entries[400].highest, 16);
+    ProgramState opened;
+    ASSERT_TRUE(readTableAsOpened(opened, entries[500].path, KV_DATA_DIR));
+    EXPECT_EQ(opened.TableType, "RACE");
+    EXPECT_EQ(opened.AdvanceTable, t);
 }
 
 TEST(PortMap, NamesNumbersAndStoredValues) {

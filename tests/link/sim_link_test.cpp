@@ -20,6 +20,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <asm/termbits.h>
+#include <filesystem>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 
@@ -220,6 +221,8 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
 // The companion's link commands as a script runs them: the reply, or the exit status of
 // a bad use (2) or a failure (1): a RACE table for a TEX module, a port that is not
 // there or where nothing answers, a file it cannot write or read, a failed verification.
+// Each download that read the module and each upload that completed is kept in the
+// history, newest first; the failed ones are not.
 TEST(CliLink, EveryCommandAgainstTheEmulator) {
     SimProcess sim({"--id", "V1005T-EX \"2\"", "--no-pace"});
     SimProcess faulty({"--fault", "bad-read=5", "--no-pace"});
@@ -252,6 +255,10 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         {{"download", "--port", port, "-o", saved}, 0, ""},
         {{"upload", "--port", port, saved}, 0, "Upload completed.\n"},
         {{"upload", "--port", port, table}, 1, ""},
+        {{"history", "--json"},
+         0,
+         "{\"folder\": \"" + dir.filePath("data/KestrelVanta/Kestrel_Vanta_Main/history") +
+             "\", \"entries\": [{\"path\": \""},
         {{"upload", "--port", QString::fromStdString(faulty.device()), saved}, 1, ""},
         {{"upload", "--port", port, dir.filePath("none.tbl")}, 1, ""},
         {{"upload", "--port", none, saved}, 1, ""},
@@ -268,15 +275,58 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         {{"decode", hex.left(76) + "zz"}, 2, ""},
         {{"image", table, "--module", "36=256"}, 2, ""},
     };
-    for (const auto& c : cases) {
+    QString out;
+    const auto run = [&](const QStringList& args) {
         QProcess p;
-        p.start(QStringLiteral(KV_BIN_DIR "/kestrel-vanta-cli"), c.args);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dir.filePath("data"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(KV_BIN_DIR "/kestrel-vanta-cli"), args);
         p.waitForFinished(10000);
-        const QString out = QString::fromUtf8(p.readAllStandardOutput());
-        EXPECT_EQ(p.exitCode(), c.status) << c.args.join(' ').toStdString();
+        out = QString::fromUtf8(p.readAllStandardOutput());
+        return p.exitCode();
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(c.args), c.status) << c.args.join(' ').toStdString();
         EXPECT_EQ(out.left(c.out.size()), c.out) << c.args.join(" ").toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(unwritten));
+    run({"history", "--json"});
+    QStringList kept = out.split("\"path\": \"").mid(1);
+    // The download whose file could not be written was still read from the module.
+    ASSERT_EQ(kept.size(), 3) << out.toStdString();
+    EXPECT_TRUE(kept[0].contains("\"direction\": \"download\"") &&
+                kept[0].contains("\"first\": false"));
+    kept.removeFirst();
+    EXPECT_TRUE(
+        kept[0].contains("_upload_TEX.tbl\", \"time\"") &&
+        kept[0].contains("\"direction\": \"upload\", \"FirmwareID\": \"V1005T-EX \\\"2\\\"\", "
+                         "\"type\": \"TEX\""))
+        << out.toStdString();
+    EXPECT_TRUE(kept[1].contains("\"direction\": \"download\"") &&
+                kept[1].contains("\"first\": true"));
+    EXPECT_EQ(run({"diff", saved, kept[0].section('"', 0, 0)}), 0);
+
+    // A history folder its user may not write: told on standard error, the download done.
+    TempDir home;
+    std::filesystem::create_directory(home.path() / "data");
+    const std::string device = sim.device();
+    ::chmod(device.c_str(), 0666);
+    const int status = asOrdinaryUser(
+        [&] {
+            ::chmod((home.path() / "data").c_str(), 0555);
+            return std::system(("XDG_DATA_HOME='" + home.file("data") +
+                                "' '" KV_BIN_DIR "/kestrel-vanta-cli' download --port " + device +
+                                " -o '" + home.file("m.tbl") + "' 2>'" + home.file("err") + "'")
+                                   .c_str());
+        },
+        &home);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(readAll(home.file("err")), "Firmware ID: V1005T-EX \"2\"\nWarning: the transfer "
+                                         "could not be kept in the history folder " +
+                                             home.file("data") +
+                                             "/KestrelVanta/Kestrel_Vanta_Main/history\n");
+    EXPECT_TRUE(std::filesystem::exists(home.file("m.tbl")));
 }
 
 } // namespace

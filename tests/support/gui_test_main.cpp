@@ -10,6 +10,9 @@ int main(int argc, char** argv) {
     // Settings written by the window under test stay out of the user's own store.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    // So does the transfer history, of this process and of the programs it starts.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -80,7 +80,7 @@ MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolde
     buildStatusBar();
     // A device search asks the port's devices itself: no transfer may start meanwhile.
     connect(m_link.get(), &LinkController::searchingChanged, this, [this](bool searching) {
-        for (const char* name : {"mnuDownload", "mnuUpload"})
+        for (const char* name : {"mnuDownload", "mnuUpload", "mnuCompareModule"})
             action(name)->setEnabled(!searching);
     });
     resize(900, 640);
@@ -126,6 +126,8 @@ void MainWindow::buildMenus() {
     comm->setObjectName(QStringLiteral("mnuComm"));
     QAction* download = addItem(comm, "&Download From EEPROM", "mnuDownload");
     QAction* upload = addItem(comm, "&Upload To EEPROM", "mnuUpload");
+    QAction* compareModule = addItem(comm, "&Compare With Module", "mnuCompareModule");
+    compareModule->setCheckable(true);
     QAction* portSetup = addItem(comm, "&Port Setup", "mnuPortSetup");
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -155,6 +157,7 @@ void MainWindow::buildMenus() {
     connect(about, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
     connect(download, &QAction::triggered, this, &MainWindow::mnuDownload_Click);
     connect(upload, &QAction::triggered, this, &MainWindow::mnuUpload_Click);
+    connect(compareModule, &QAction::triggered, this, &MainWindow::mnuCompareModule_Click);
     connect(portSetup, &QAction::triggered, this, &MainWindow::mnuPortSetup_Click);
     wireParamsAndPrint();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "files/branding.h"
+#include "link/transfer_history.h"
 #include "link/ui/port_settings.h"
 #include "table/program_state.h"
 #include "table/shell.h"
@@ -12,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class QDialog;
 class QLabel;
 class QMenu;
 
@@ -99,6 +101,14 @@ public:
     void mnuRedo_Click();
     void mnuCompareWith_Click();
     [[nodiscard]] bool comparing() const;
+
+    // The transfer history (main_window_link.cpp).
+    void mnuHistory_Click();
+    void mnuCompareModule_Click();
+    // Runs with the History dialog, before it is shown (tests answer it from here).
+    void setHistoryDialogHook(std::function<void(QDialog&)> hook) {
+        m_historyHook = std::move(hook);
+    }
     // Runs the Module Parameters dialog (`runDialog`, modal, every change taking effect
     // at once) as one step of the undo history; nothing is recorded when it changed
     // nothing.
@@ -135,6 +145,14 @@ private:
     // The open table was closed or is being replaced: its history and comparison end.
     void forgetOpenTable();
     void endComparison();
+    // Compares the open table with `values` and their parameters and type, named `name`;
+    // `module` when they are the module's.
+    void showComparison(const Table16x2& values, const ModuleParameters& params,
+                        const std::string& tableType, const QString& name, bool module = false);
+    // Compares the open table with a table file; false when it could not be read.
+    bool compareWithFile(const std::string& path);
+    // Keeps the transfer just done in the history; warns once when it cannot.
+    void keepInHistory(const ProgramState& s, TransferDirection direction);
     // Port handling of the resize: close an open port, and unless minimised apply the
     // line settings again. Put off while a transfer runs.
     void resetPort(bool minimised);
@@ -169,6 +187,8 @@ private:
     bool m_tableShown = false;
     bool m_transfer = false;
     bool m_portResetPending = false;
+    std::function<void(QDialog&)> m_historyHook;
+    bool m_comparingModule = false;
 };
 
 } // namespace kv

@@ -46,6 +46,10 @@ void MainWindow::wireHistoryAndCompare(QMenu* file, QMenu* edit) {
     compare->setCheckable(true);
     file->insertAction(action("mnuSep1"), compare);
     connect(compare, &QAction::triggered, this, &MainWindow::mnuCompareWith_Click);
+    auto* kept = new QAction(QStringLiteral("&History..."), file);
+    kept->setObjectName(QStringLiteral("mnuHistory"));
+    file->insertAction(action("mnuSep1"), kept);
+    connect(kept, &QAction::triggered, this, &MainWindow::mnuHistory_Click);
     updateHistoryActions();
 }
 
@@ -92,8 +96,45 @@ bool MainWindow::comparing() const {
 void MainWindow::endComparison() {
     m_chart->setReference(std::nullopt);
     m_model->setReference(std::nullopt);
+    m_comparingModule = false;
     action("mnuCompareWith")->setChecked(false);
+    action("mnuCompareModule")->setChecked(false);
     updateStatus();
+}
+
+// Compare With... is checked during any comparison (choosing it ends one), Compare With
+// Module only while the module is compared with.
+void MainWindow::showComparison(const Table16x2& values, const ModuleParameters& params,
+                                const std::string& tableType, const QString& name, bool module) {
+    m_referenceParams = params;
+    m_referenceType = tableType;
+    m_referenceName = name;
+    m_chart->setReference(values, name);
+    m_model->setReference(values, name);
+    m_comparingModule = module;
+    action("mnuCompareWith")->setChecked(true);
+    action("mnuCompareModule")->setChecked(module);
+    updateStatus();
+}
+
+bool MainWindow::compareWithFile(const std::string& path) {
+    ProgramState reference;
+    const TableReadResult read =
+        readTableAsOpened(reference, path, QFile::encodeName(m_folder).toStdString());
+    if (!read) {
+        m_dialogs->message(read.message, "Compare With", Buttons::OK, Icon::Critical);
+        return false;
+    }
+    const QString name = QFileInfo(QFile::decodeName(path.c_str())).fileName();
+    // A table of another type is held to other limits: said once, as the comparison starts.
+    if (reference.TableType != m_state.TableType)
+        m_dialogs->message(name.toStdString() + " is a table of type " + reference.TableType +
+                               ", the open table one of type " + m_state.TableType +
+                               ".\r\n\r\nThe values are compared as they are, each "
+                               "held to the limits of its own type.",
+                           "Compare With", Buttons::OK, Icon::Information);
+    showComparison(reference.live.values, reference.params, reference.TableType, name);
+    return true;
 }
 
 void MainWindow::mnuCompareWith_Click() {
@@ -103,27 +144,7 @@ void MainWindow::mnuCompareWith_Click() {
     }
     runStep(*m_dialogs, [&] {
         const std::string path = FileOpen(*m_dialogs, "Compare With", kTableFilter, "");
-        if (path.empty()) return;
-        ProgramState reference;
-        const TableReadResult read =
-            readTableAsOpened(reference, path, QFile::encodeName(m_folder).toStdString());
-        if (!read) {
-            m_dialogs->message(read.message, "Compare With", Buttons::OK, Icon::Critical);
-            return;
-        }
-        const QString name = QFileInfo(QFile::decodeName(path.c_str())).fileName();
-        // A table of another type is held to other limits: said once, as the comparison starts.
-        if (reference.TableType != m_state.TableType)
-            m_dialogs->message(name.toStdString() + " is a table of type " + reference.TableType +
-                                   ", the open table one of type " + m_state.TableType +
-                                   ".\r\n\r\nThe values are compared as they are, each "
-                                   "held to the limits of its own type.",
-                               "Compare With", Buttons::OK, Icon::Information);
-        m_referenceParams = reference.params;
-        m_referenceType = reference.TableType;
-        m_referenceName = name;
-        m_chart->setReference(reference.live.values, name);
-        m_model->setReference(reference.live.values, name);
+        if (!path.empty()) compareWithFile(path);
     });
     updateStatus();
     action("mnuCompareWith")->setChecked(comparing());
