@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/open_table.h"
 
-#include "files/close_table.h"
-#include "files/show_table.h"
 #include "base/step_runner.h"
+#include "files/close_table.h"
 #include "files/curve_files.h"
 #include "files/file_dialogs.h"
+#include "files/read_table.h"
+#include "files/show_table.h"
 #include "files/table_file.h"
 
 namespace kv {
@@ -46,6 +47,12 @@ bool OpenTable(Shell& shell) {
         }
         return false;
     }
+    return openTableFile(shell, path);
+}
+
+bool openTableFile(Shell& shell, const std::string& path) {
+    ProgramState& s = shell.state();
+    StepRunner steps(shell.dialogs());
 
     // 6. The chart's appearance.
     if (!shell.loadChartTemplate()) {
@@ -83,12 +90,40 @@ bool OpenTable(Shell& shell) {
     if (s.exLimited()) lowerToLimits(s.AdvanceTable, s.ExMaxTable);
 
     // 11. - 13.
-    showWholeTable(shell);
+    showWholeTable(shell, path);
 
     // 14. - 15.
     shell.setCaption(fileCaption(s.BaseCaption, path));
     shell.applyInteraction(s.TableType);
     return true;
+}
+
+} // namespace kv
+
+namespace kv {
+
+bool RevertTable(Shell& shell) {
+    ProgramState& s = shell.state();
+    if (!shell.tableShown() || s.TableFile.empty()) return false;
+    const std::string path = s.TableFile;
+    const char* title = "Revert to Saved";
+
+    // The file as Open Table would read it, flags it leaves out keeping their values.
+    ProgramState onDisk;
+    onDisk.params = s.params;
+    if (const TableReadResult read = readTableAsOpened(onDisk, path, shell.companionPath(""));
+        !read) {
+        shell.dialogs().message(read.message, title, Buttons::OK, Icon::Critical);
+        return false;
+    }
+    const bool changed = onDisk.live.values != s.live.values || onDisk.params != s.params ||
+                         onDisk.TableType != s.TableType;
+    if (changed && !offerToSave(shell, "Save advance table before reverting?", title)) return false;
+
+    shell.setTableShown(false);
+    shell.processEvents();
+    ClearEEPROMBuffer(s);
+    return openTableFile(shell, path);
 }
 
 } // namespace kv

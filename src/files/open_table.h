@@ -3,6 +3,8 @@
 
 #include "table/shell.h"
 
+#include <string>
+
 namespace kv {
 
 // Open Table: offers to save the open table, lets the user choose a table file and
@@ -10,5 +12,15 @@ namespace kv {
 // file's table is the open table afterwards. When no file is chosen the table that was
 // open is shown again as it was.
 bool OpenTable(Shell& shell);
+
+// What Open Table does once `path` is chosen: the chart template, the file, its limits,
+// then the table shown and named in the caption. On failure the critical message, and
+// Close Table.
+bool openTableFile(Shell& shell, const std::string& path);
+
+// Revert to Saved: reopens the open table's file. When the table on screen differs from
+// what the file holds, the save question comes first; a file that can no longer be read
+// keeps the table on screen. False when nothing was reopened.
+bool RevertTable(Shell& shell);
 
 } // namespace kv

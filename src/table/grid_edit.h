@@ -60,6 +60,11 @@ struct ModifyRule {
 // "TEX" at most the cell's ExMaxTable entry, with no lower bound.
 [[nodiscard]] double clampModified(const ProgramState& s, int row, int col, double y);
 
+// Sets data cell (row, col) to y held as Modify holds it (clampModified), its text "#0.0"
+// of the result. A result that is no finite number even after the limits leaves the cell
+// as it was. Every edit that computes new values writes them through here.
+void setHeldValue(ProgramState& s, int row, int col, double y);
+
 // Applies the rule to every data cell of the selection (headings are left alone), cell
 // x being the leading-number reading of its text: the value keeps the exact result, the
 // text shows it "#0.0". A result that is no finite number even after the limits (an

@@ -53,13 +53,38 @@ const std::string kDocument =
 
 } // namespace
 
-// What write takes reads back the same: a parameter outside the range the reader holds it
-// to or not whole, or an advance that is no finite number, is refused and nothing written.
+// What write takes, from JSON or from show's CSV as a spreadsheet saves it, reads back the
+// same: a parameter outside the range the reader holds it to or not whole, or an advance
+// that is no finite number, is refused and nothing written.
 TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
     writeAll(dir.file("in.json"), kDocument);
     ASSERT_EQ(cli("write in.json -o t.tbl"), 0) << err;
     EXPECT_EQ(cli("show t.tbl --json"), 0);
     EXPECT_EQ(out, kDocument + "\n");
+    ASSERT_EQ(cli("show t.tbl --csv"), 0);
+    const std::string csv = out;
+    EXPECT_EQ(csv.substr(0, csv.find('\n', 140)),
+              "0.1,0.30000000000000004,11.11111111111111,-0,5,6,7,8,9,10,11,12,13,14,15,1e-300\n"
+              "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16.25");
+    EXPECT_EQ(csv.substr(csv.find("type")),
+              "type,EX\nRearOffset,-5\nRetardVal,10\nCrankRevs,3\nRPMLimit,3000\n"
+              "FixedLimFlag,True\nSelEEPROMTblFlag,False\nRetardEnableFlag,True\n"
+              "KickStartFlag,False\n");
+    // Saved again by a spreadsheet of a decimal-comma locale: semicolons, CR LF, padding
+    // cells, a blank line, quotes and its own spelling of the flags.
+    std::string sheet = "\xEF\xBB\xBF";
+    for (char c : csv)
+        sheet += c == ','    ? std::string(";")
+                 : c == '.'  ? std::string(",")
+                 : c == '\n' ? std::string(";;\r\n")
+                             : std::string(1, c);
+    sheet.replace(sheet.find("True"), 4, "\"TRUE\"");
+    for (const std::string& text : {csv, sheet + ";;\r\n"}) {
+        writeAll(dir.file("in.csv"), text);
+        ASSERT_EQ(cli("write in.csv -o c.tbl"), 0) << err;
+        EXPECT_EQ(cli("show c.tbl --json"), 0);
+        EXPECT_EQ(out, kDocument + "\n");
+    }
     EXPECT_EQ(cli("write in.json -o no/such/t.tbl"), 1);
     EXPECT_EQ(err, "Error saving no/such/t.tbl\n");
     const auto with = [](const std::string& from, const std::string& to) {
@@ -77,6 +102,16 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         {with("[0.1,", "[1e400,"), "finite"},
         {with("[0.1,", "[NaN,"), "finite"},
         {R"({"type": "EX", "WOT": [1]})", ""},
+        {csv.substr(0, csv.find("KickStartFlag")), "expected type and the eight"},
+        {csv + "RetardVal,3\n", "\"RetardVal\" given twice"},
+        {csv + "Colour,red\n", "unknown name \"Colour\""},
+        {csv.substr(csv.find(',') + 1), "line 1 must hold the 16 WOT values"},
+        {"abc" + csv.substr(3), "\"WOT\" 1 must be a finite number, not \"abc\""},
+        {"1e999" + csv.substr(3), "finite"},
+        {csv.substr(0, csv.find("-5")) + "-6" + csv.substr(csv.find("-5") + 2),
+         "\"RearOffset\" must be a whole number from -5 to 5"},
+        {csv.substr(0, csv.find("True")) + "yes" + csv.substr(csv.find("True") + 4),
+         "\"FixedLimFlag\" must be True or False"},
     };
     for (const auto& [json, why] : refused) {
         writeAll(dir.file("in.json"), json);
@@ -96,7 +131,9 @@ TEST_F(Cli, BadUsageExitsWith2AndWritesNothing) {
          {"show in.tbl --xml", "write in.tbl", "write in.tbl -o x.tbl -o x.tbl",
           "new --type EX --type RACE --slope 1 -o x.tbl", "new --type tarrow --slope 1 -o x.tbl",
           "new --type EX --slope 10 -o x.tbl", "modify in.tbl '' -o x.tbl", "modify in.tbl +1",
-          "diff in.tbl in.tbl --xml"})
+          "diff in.tbl in.tbl --xml", "show in.tbl --csv --json", "smooth in.tbl +1 -o x.tbl",
+          "interpolate in.tbl --cells 1,1:2,2 -o x.tbl",
+          "smooth in.tbl --cells 2,16:2,15 -o x.tbl"})
         EXPECT_EQ(cli(bad), 2) << bad;
     for (const char* cells :
          {"0,1:2,2", "1,1:2,17", "1,1", "a,1:2,2", "1,1:2,2:2,2", "'1, 1:2,2'", "+1,1:2,2", "''"}) {
@@ -106,32 +143,37 @@ TEST_F(Cli, BadUsageExitsWith2AndWritesNothing) {
     EXPECT_FALSE(fs::exists(dir.file("x.tbl")));
 }
 
-TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
+TEST_F(Cli, EditsApplyTheirRulesToTheFileWithTheLimitsOfItsType) {
     const auto limits = *readCurveFile(std::string(KV_DATA_DIR) + "/Vanta_EX_Max.dat");
     struct Case {
         const char* type;
-        const char* args; // after FILE
-        double want[4];   // cells (1,1), (1,16), (2,1), (2,16) after
+        const char* args; // the command, FILE put after its first word
+        double want[5];   // cells (1,1), (1,16), (2,1), (2,16), (1,15) after
     };
     // Every cell starts at 6, below every EX limit, except Low at 7500 RPM: 11.3.
     const Case cases[] = {
-        {"RACE", "-7.5%", {5.55, 11.3 * 0.925, 5.55, 5.55}},
-        {"RACE", "+10% --cells 1,16:1,16", {6, 11.3 * 1.1, 6, 6}},
-        {"RACE", "+30 --cells 2,16:1,15", {6, 40, 6, 36}},
-        {"RACE", "-.5", {5.5, 11.3 - 0.5, 5.5, 5.5}}, // a rule, not an option
-        {"EX", "-25", {-19, -13.7, -19, -19}},
-        {"EX", "40 --cells 2,1:2,1", {6, 11.3, limits(1, kWot), 6}},
+        {"RACE", "modify -7.5%", {5.55, 11.3 * 0.925, 5.55, 5.55, 5.55}},
+        {"RACE", "modify +10% --cells 1,16:1,16", {6, 11.3 * 1.1, 6, 6, 6}},
+        {"RACE", "modify +30 --cells 2,16:1,15", {6, 40, 6, 36, 36}},
+        {"RACE", "modify -.5", {5.5, 11.3 - 0.5, 5.5, 5.5, 5.5}}, // a rule, not an option
+        {"EX", "modify -25", {-19, -13.7, -19, -19, -19}},
+        {"EX", "modify 40 --cells 2,1:2,1", {6, 11.3, limits(1, kWot), 6, 6}},
+        {"RACE", "interpolate", {6, 11.3, 6, 6, 6 + 5.3 * 14 / 15}},
+        {"RACE", "smooth --cells 1,14:1,16", {6, 11.3, 6, 6, (6 + 12 + 11.3) / 4}},
     };
     for (const Case& c : cases) {
         Table16x2 t;
         t.fill(6);
         t(16, kLow) = 11.3;
         writeAll(dir.file("in.tbl"), tableFileText(t, {}, c.type));
-        ASSERT_EQ(cli("modify in.tbl " + std::string(c.args) + " -o out.tbl"), 0) << c.args << err;
+        std::string args = c.args;
+        args.insert(std::min(args.find(' '), args.size()), " in.tbl");
+        ASSERT_EQ(cli(args + " -o out.tbl"), 0) << c.args << err;
         // The exact results, not the one decimal the grid shows.
         const Table16x2 back = read("out.tbl");
-        const double got[] = {back(1, kLow), back(16, kLow), back(1, kWot), back(16, kWot)};
-        for (int i = 0; i < 4; ++i)
+        const double got[] = {back(1, kLow), back(16, kLow), back(1, kWot), back(16, kWot),
+                              back(15, kLow)};
+        for (int i = 0; i < 5; ++i)
             EXPECT_NEAR(got[i], c.want[i], 1e-12) << c.args << " cell " << i;
     }
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The table's rules without a window: numbers, typed cells, drags and paste.
 #include "base/errors.h"
+#include "table/bulk_edit.h"
 #include "table/cell_edit.h"
 #include "table/drag_rules.h"
 #include "table/grid_edit.h"
@@ -118,4 +119,32 @@ TEST(GridEdit, PasteTrimsAClipToTheGridAndToWhatItHolds) {
     EXPECT_EQ(text(2, 14) + text(2, 15) + text(2, 16), "1.0|5|6|");
     EXPECT_EQ(std::tuple(s.live.value(kWot, 16), s.live.value(kLow, 2), s.live.value(kWot, 2)),
               std::tuple(6.0, 8.0, 1.0));
+}
+
+// Text from a spreadsheet: rows, cells, which commas are decimal points, and the numbers.
+TEST(GridEdit, SpreadsheetBlocksSplitIntoRowsAndCells) {
+    const auto joined = [](const TextBlock& b) {
+        std::string out(1, b.separator);
+        out += b.decimalComma ? "," : ".";
+        for (const auto& row : b.rows) {
+            out += "/";
+            for (const std::string& cell : row)
+                out += cell + "|";
+        }
+        return out;
+    };
+    const std::pair<const char*, const char*> cases[] = {
+        {"10\t12,5\t15\n", "\t,/10|12,5|15|"},
+        {"1,5;2\r\n\r3;\"4;5\"\"\"\r\n", ";,/1,5|2|/|/3|4;5\"|"},
+        {"1,2\n3", ",./1|2|/3|"},
+        {"1.000,5\t2", "\t./1.000,5|2|"},
+        {"1,2,3;4", ";./1,2,3|4|"},
+        {"", ",."},
+    };
+    for (const auto& [text, want] : cases)
+        EXPECT_EQ(joined(splitTextBlock(text)), want) << text;
+    const TextBlock comma = splitTextBlock("1;2"), point = splitTextBlock("1,2");
+    EXPECT_EQ(std::tuple(blockCellNumber(comma, " 12,5x"), blockCellNumber(point, "12,5"),
+                         blockCellNumber(comma, " \t"), blockCellNumber(comma, "n/a")),
+              std::tuple(12.5, 12.0, std::nullopt, std::nullopt));
 }
