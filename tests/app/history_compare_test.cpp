@@ -144,6 +144,7 @@ TEST_F(History, RevertReopensTheSavedFile) {
     const std::string path = open("t.tbl");
     const EditSnapshot opened = takeSnapshot(s());
     ASSERT_TRUE(revert->isEnabled());
+    dialogs.clear();
     revert->trigger(); // unchanged: reopened without a question
     EXPECT_TRUE(dialogs.prompts().empty());
     ASSERT_TRUE(model()->setData(model()->index(2, 6), "30"));
