@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/start_up.h"
+#include "table/ui/gui_platform.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -46,11 +47,12 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
-    QApplication app(argc, argv);
+    // Without a display the window cannot be shown: a message and exit status 1.
+    const auto app = kv::startGuiApplication(argc, argv, "kestrel-vanta", false);
     const QString folder = kv::installedCompanionFolder();
     const auto window = kv::startUp(folder);
     if (qEnvironmentVariableIsSet("KV_STARTUP_PROBE"))
         QTimer::singleShot(0, window.get(),
                            [&] { reportStartupAndQuit(window->windowTitle(), folder); });
-    return app.exec();
+    return app->exec();
 }

@@ -31,9 +31,14 @@ ParsedArgs parseArgs(const std::vector<std::string>& args,
         return std::find(list.begin(), list.end(), a) != list.end();
     };
     ParsedArgs out;
+    bool options = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (known(knownFlags, a)) {
+        if (!options) {
+            out.positional.push_back(a);
+        } else if (a == "--") {
+            options = false; // what follows is positional, "-x" or not
+        } else if (known(knownFlags, a)) {
             out.flags.push_back(a);
         } else if (known(knownOptions, a)) {
             if (i + 1 >= args.size()) throw UsageError(a + " needs a value");

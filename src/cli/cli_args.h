@@ -10,7 +10,8 @@
 namespace kv::cli {
 
 // Arguments of the table file subcommands: positional words, flags and options that
-// take a value ("-o FILE", "--type EX"). Anything not listed is a usage error.
+// take a value ("-o FILE", "--type EX"). Anything not listed is a usage error. "--" ends
+// the options: every argument after it is positional.
 struct ParsedArgs {
     std::vector<std::string> positional;
     std::vector<std::string> flags;

@@ -3,6 +3,9 @@
 // Exit status: 0 success, 1 failure, 2 bad usage.
 #include "cli/subcommands.h"
 
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <map>
@@ -43,9 +46,17 @@ int usage() {
     return 2;
 }
 
-} // namespace
+// Standard output is written like a file: flushed at the end and checked, so that a script
+// reading it never goes on with a result that was cut short. False, with errno, when it
+// could not be written.
+bool flushStandardOutput() {
+    errno = 0;
+    std::cout.flush();
+    const bool flushed = std::fflush(stdout) == 0;
+    return flushed && std::cout.good() && !std::ferror(stdout);
+}
 
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     if (argc < 2) return usage();
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
@@ -54,8 +65,10 @@ int main(int argc, char** argv) {
                      "usage: kestrel-vanta-cli <command> [options]\n";
         for (const auto& [n, sub] : subcommands())
             std::cout << "  " << sub.usage << "\n";
-        std::cout << "Exit status: 0 success, 1 failure, 2 bad usage. "
-                     "See kestrel-vanta-cli(1).\n";
+        std::cout << "RULE is one number with an optional sign and %: +10, -7.5% or 30.\n"
+                     "-- ends the options: what follows is a file or a RULE, even \"-x\".\n"
+                     "Exit status: 0 success, 1 failure (a file or standard output that\n"
+                     "could not be written too), 2 bad usage. See kestrel-vanta-cli(1).\n";
         return 0;
     }
     if (name == "--version") {
@@ -78,4 +91,20 @@ int main(int argc, char** argv) {
         std::cerr << "kestrel-vanta-cli " << name << ": " << e.what() << "\n";
         return 1;
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // A file grown past the size limit is a failed write the command reports, not a kill.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+    const int status = run(argc, argv);
+    if (flushStandardOutput()) return status;
+    const int why = errno;
+    std::cerr << "kestrel-vanta-cli: cannot write standard output"
+              << (why ? std::string(": ") + std::strerror(why) : std::string()) << "\n";
+    // diff's 1 means "different"; its trouble is 2.
+    return argc > 1 && std::strcmp(argv[1], "diff") == 0 ? 2 : 1;
 }

@@ -4,8 +4,11 @@
 #include "files/read_table.h"
 #include "files/table_file.h"
 #include "table/bulk_edit.h"
+#include "table/numbers.h"
+#include "textlib/text_routines.h"
 
 #include <charconv>
+#include <cmath>
 #include <iostream>
 
 namespace kv::cli {
@@ -72,6 +75,14 @@ int runRowEdit(const std::vector<std::string>& args, const std::string& command,
     return editFile(a.positional[0], *out, [&](ProgramState& s) { edit(s, cells); });
 }
 
+// A script has no Undo, so a rule must be one number, with a sign and a "%" as it needs
+// them ("+10", "-7.5%", "30"): a typo would otherwise read as 0 (as the window's Modify
+// reads it) and zero the cells.
+bool isOneNumber(const std::string& rule) {
+    const std::string number = StripChars(1, rule, "%+");
+    return isNumeric(number) && std::isfinite(leadingNumber(number));
+}
+
 } // namespace
 
 int runModify(const std::vector<std::string>& args) {
@@ -80,7 +91,9 @@ int runModify(const std::vector<std::string>& args) {
     if (a.positional.size() != 2 || !out) throw UsageError("expected FILE, RULE and -o OUT");
     const CellRange cells = cellsOption(a);
     const auto rule = readModifyEntry(a.positional[1]);
-    if (!rule) throw UsageError("RULE is empty");
+    if (!rule || !isOneNumber(a.positional[1]))
+        throw UsageError("RULE must be a number with an optional sign and %, such as +10, "
+                         "-7.5% or 30");
     return editFile(a.positional[0], *out,
                     [&](ProgramState& s) { modifySelection(s, cells, *rule); });
 }

@@ -2,12 +2,13 @@
 #include "cli/cli_args.h"
 #include "cli/headless.h"
 #include "files/branding.h"
+#include "files/file_save.h"
 #include "files/read_table.h"
 #include "print/report_layout.h"
 #include "print/ui/report_printer.h"
 #include "table/ui/advance_chart.h"
+#include "table/ui/gui_platform.h"
 
-#include <QApplication>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -42,12 +43,12 @@ int runPrint(const std::vector<std::string>& args) {
     }
 
     // The chart is the window's own chart widget, drawn without a window: a GUI
-    // application on the offscreen platform, so no display is needed.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // application on the offscreen platform, or on the one QT_QPA_PLATFORM names with
+    // the offscreen one to fall back on, so no display is needed.
     static int argc = 1;
     static char name[] = "kestrel-vanta-cli";
     static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
+    const auto app = startGuiApplication(argc, argv, "kestrel-vanta-cli print", true);
     AdvanceChart chart(s);
     QString error;
     const QString chartTemplate = QString::fromStdString((folder / "Vanta_Chart.oc2").string());
@@ -59,7 +60,10 @@ int runPrint(const std::vector<std::string>& args) {
     in.shortName = makersShortName(folder);
     in.comment = a.option("--comment").value_or(std::string());
     in.printedAt = reportTimestamp();
-    writeReportPdf(*out, reportFont(), in, chart);
+    if (!writeFileAtomically(*out, reportPdf(reportFont(), in, chart))) {
+        std::cerr << "Error saving " << *out << "\n";
+        return 1;
+    }
     return 0;
 }
 

@@ -49,11 +49,21 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// The file a path names, links followed; the path itself when it names nothing yet.
+// The file a path names: a symbolic link is followed, link after link, to the file it
+// points to, which need not exist yet. Empty for a loop of links or a link that cannot
+// be read.
 std::filesystem::path resolved(const std::string& path) {
-    std::error_code ec;
-    const auto real = std::filesystem::weakly_canonical(path, ec);
-    return ec ? std::filesystem::path(path) : real;
+    std::filesystem::path p(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+        std::string to(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(p.c_str(), to.data(), to.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= to.size()) return {};
+        to.resize(static_cast<std::size_t>(n));
+        p = p.parent_path() / std::filesystem::path(to); // an absolute target replaces it all
+    }
+    return {};
 }
 
 // The process id in a temporary's name: ".kv-save-<pid>-<n>", or ".<leaf>.kv<pid>-<n>" as
@@ -178,6 +188,7 @@ int replaceIn(int dirFd, const std::string& leaf, const struct stat* old, std::s
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     const std::filesystem::path target = resolved(path);
+    if (target.empty()) return false;
     const std::string leaf = target.filename().string();
     if (leaf.empty() || leaf == "." || leaf == "..") return false;
 

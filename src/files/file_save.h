@@ -6,9 +6,11 @@
 
 namespace kv {
 
-// Writes `bytes` to `path` whole or not at all, and returns false when it did not.
+// Writes `bytes` to `path` whole or not at all, and returns false when it did not. Every
+// file the programs write goes through here: table files, reports, downloads.
 //
-// - A link is followed: the file it points to is replaced and the link stays.
+// - A link is followed, link after link: the file it points to is replaced, or created
+//   when it does not exist yet, and the link stays. A loop of links is refused.
 // - Only a regular file is ever replaced. A folder, FIFO, device or socket, or a file the
 //   user may not write, is left alone and the save fails.
 // - The new file is made unnamed in the target's folder (O_TMPFILE) and gets a short name
@@ -21,6 +23,7 @@ namespace kv {
 //   and the file another user's) is written in place, once the space has been reserved.
 // - Where unnamed files cannot be had (the file system has none, or /proc is missing) the
 //   new file has the short name from the start.
+// - A write that fails (a full disk, the file size limit) leaves the old file as it was.
 [[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes);
 
 } // namespace kv

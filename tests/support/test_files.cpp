@@ -51,6 +51,8 @@ int asOrdinaryUser(const std::function<int()>& body, const TempDir* dir) {
             give(e.path());
     }
     std::fflush(nullptr);
+    // A failure the test had before is not the child's.
+    const bool failedBefore = ::testing::Test::HasFailure();
     const pid_t pid = ::fork();
     if (pid < 0) {
         ADD_FAILURE() << "fork failed";
@@ -67,7 +69,7 @@ int asOrdinaryUser(const std::function<int()>& body, const TempDir* dir) {
             ADD_FAILURE() << "exception in the child";
         }
         std::fflush(nullptr);
-        ::_exit(::testing::Test::HasFailure() ? 1 : result);
+        ::_exit(::testing::Test::HasFailure() && !failedBefore ? 1 : result);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);

@@ -2,8 +2,10 @@
 #include "print/ui/report_printer.h"
 
 #include "base/step_runner.h"
+#include "files/file_save.h"
 #include "table/ui/advance_chart.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -16,7 +18,6 @@
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QSaveFile>
 #include <functional>
 
 namespace kv {
@@ -148,29 +149,33 @@ void printJob(QPrinter& printer, const std::function<void(QPainter&)>& draw) {
         throw printerError("The printer " + name + " failed to print.");
 }
 
+std::string reportPdf(const QFont& font, const ReportInput& in, AdvanceChart& chart) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setCreator(QStringLiteral("Kestrel Vanta"));
+        pdf.setTitle(QStringLiteral("Vanta Ignition Module Data"));
+        const bool us = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
+        pdf.setPageLayout(QPageLayout(QPageSize(us ? QPageSize::Letter : QPageSize::A4),
+                                      QPageLayout::Landscape, QMarginsF(6.35, 6.35, 6.35, 6.35),
+                                      QPageLayout::Millimeter));
+        QPainter painter;
+        if (!painter.begin(&pdf))
+            throw KvError(kErrFile, "Print Table", "The report could not be drawn.");
+        drawChartPage(painter, font, in, chart);
+        pdf.newPage();
+        drawDataPage(painter, font, in);
+        if (!painter.end())
+            throw KvError(kErrFile, "Print Table", "The report could not be drawn.");
+    }
+    return buffer.data().toStdString();
+}
+
 void writeReportPdf(const std::string& path, const QFont& font, const ReportInput& in,
                     AdvanceChart& chart) {
-    // Written beside the target and renamed over it only when whole.
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    if (!file.open(QIODevice::WriteOnly))
-        throw KvError(kErrFile, "Print Table",
-                      "Cannot write " + path + ": " + file.errorString().toStdString());
-    QPdfWriter pdf(&file);
-    pdf.setCreator(QStringLiteral("Kestrel Vanta"));
-    pdf.setTitle(QStringLiteral("Vanta Ignition Module Data"));
-    const bool us = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
-    pdf.setPageLayout(QPageLayout(QPageSize(us ? QPageSize::Letter : QPageSize::A4),
-                                  QPageLayout::Landscape, QMarginsF(6.35, 6.35, 6.35, 6.35),
-                                  QPageLayout::Millimeter));
-    QPainter painter;
-    if (!painter.begin(&pdf)) throw KvError(kErrFile, "Print Table", "Cannot write " + path);
-    drawChartPage(painter, font, in, chart);
-    pdf.newPage();
-    drawDataPage(painter, font, in);
-    painter.end();
-    if (!file.commit())
-        throw KvError(kErrFile, "Print Table",
-                      "Cannot write " + path + ": " + file.errorString().toStdString());
+    if (!writeFileAtomically(path, reportPdf(font, in, chart)))
+        throw KvError(kErrFile, "Print Table", "Error saving " + path);
 }
 
 void PrintTable(Shell& shell, PrinterSeam& printers, AdvanceChart& chart,

@@ -52,7 +52,10 @@ void drawDataPage(QPainter& painter, const QFont& font, const ReportInput& in);
 // One print job on the printer, landscape: `draw` fills its page. Raises the printer
 // error when the job cannot start or fails.
 void printJob(QPrinter& printer, const std::function<void(QPainter&)>& draw);
-// Writes both pages to one PDF file, whole or not at all.
+// Both pages as the bytes of one PDF file. Raises the file error when they cannot be drawn.
+[[nodiscard]] std::string reportPdf(const QFont& font, const ReportInput& in, AdvanceChart& chart);
+// Writes both pages to one PDF file through the one save, whole or not at all; raises the
+// file error "Error saving " + path when it cannot.
 void writeReportPdf(const std::string& path, const QFont& font, const ReportInput& in,
                     AdvanceChart& chart);
 
