@@ -46,7 +46,12 @@ int runImage(const std::vector<std::string>& args) {
         std::cerr << r.message << "\n";
         return 1;
     }
-    // The upload encodes what the chart holds, which is the live table after opening.
+    // The upload encodes what the chart holds, which is the live table after opening, and
+    // refuses what the module cannot hold.
+    if (const auto refusal = refuseUpload(s.live.values)) {
+        std::cerr << *refusal << "\n";
+        return 1;
+    }
     std::cout << imageToHex(encodeImage(s.live.values, s.params, b36, b37)) << "\n";
     return 0;
 }

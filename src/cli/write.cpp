@@ -3,6 +3,7 @@
 #include "cli/table_json.h"
 #include "files/curve_data.h"
 #include "files/table_file.h"
+#include "link/eeprom_image.h"
 
 #include <iostream>
 
@@ -24,6 +25,10 @@ int runWrite(const std::vector<std::string>& args) {
     const TableDocument doc = first != std::string::npos && (*text)[first] == '{'
                                   ? parseTableJson(*text)
                                   : parseTableCsv(*text);
+    if (const auto why = unholdableValue(doc.values)) {
+        std::cerr << "Cannot write - " << *why << "\n";
+        return 1;
+    }
     if (!writeFileAtomically(*out, tableFileText(doc.values, doc.params, doc.TableType))) {
         std::cerr << "Error saving " << *out << "\n";
         return 1;

@@ -110,7 +110,7 @@ bool isNullLogo(const std::string& logoItem) {
 }
 
 std::string aboutText(const Branding& b) {
-    std::string s = b.shortName() + " Kestrel Vanta Version 8.10";
+    std::string s = b.shortName() + " Kestrel Vanta Version " KV_VERSION;
     s += "\n";
     s += kNoticeLine;
     s += "\n\n";

@@ -43,7 +43,7 @@ struct FontChoice {
 // Item 5: "NULL" in any case means no logo.
 [[nodiscard]] bool isNullLogo(const std::string& logoItem);
 
-// The About box text: "<short name> Kestrel Vanta Version 8.10", the notice line, an
+// The About box text: "<short name> Kestrel Vanta Version <version>", the notice line, an
 // empty line, then contact items 2 to the last, each ended by a line break.
 [[nodiscard]] std::string aboutText(const Branding& b);
 

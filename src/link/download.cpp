@@ -5,6 +5,7 @@
 #include "files/show_table.h"
 #include "link/eeprom_image.h"
 #include "link/protocol.h"
+#include "link/read_twice.h"
 #include "link/transfers.h"
 
 namespace kv {
@@ -28,7 +29,9 @@ bool DownloadFromEEPROM(Shell& shell, LinkHost& link) {
     ClearEEPROMBuffer(s);
     shell.setCaption(s.BaseCaption + " - Data Buffer Empty");
 
-    // 5 to 7. The identification decides the table type.
+    // 5 to 7. The identification decides the table type. Only an Escape pressed from here
+    // on may cut the transfer short, not one left over from before.
+    s.AbortRequested = false;
     ReadFirmwareID(link);
     if (!s.CommOKFlag) {
         warn(shell, "Firmware ID read failed - cannot download.");
@@ -40,19 +43,19 @@ bool DownloadFromEEPROM(Shell& shell, LinkHost& link) {
     }
     warn(shell, "Firmware ID: " + s.FirmwareID);
 
-    // 8. The image, read twice: the protocol has no checksum, so a byte spoilt on the
-    // line is caught only by a second read that does not agree.
-    ReadEEPROMData(link);
-    const auto first = s.EEPROMBuffer;
-    if (s.CommOKFlag) ReadEEPROMData(link);
-    if (!s.CommOKFlag) {
-        warn(shell, "Download failed.");
-        ClearEEPROMBuffer(s);
-        return false;
-    }
-    if (s.EEPROMBuffer != first) {
-        warn(shell, "Download failed - the module's data differed between two reads. Check the "
-                    "cable.");
+    // 8. The image, read twice.
+    EEPROMImage image{};
+    const TwoReads read = readTwice(
+        [&](EEPROMImage& into) {
+            ReadEEPROMData(link);
+            into = s.EEPROMBuffer;
+            return s.CommOKFlag;
+        },
+        image);
+    if (read != TwoReads::Agreed) {
+        warn(shell, read == TwoReads::Failed ? "Download failed."
+                                             : "Download failed - the module's data differed "
+                                               "between two reads. Check the cable.");
         ClearEEPROMBuffer(s);
         return false;
     }

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/eeprom_image.h"
 
+#include "base/errors.h"
 #include "table/numbers.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 namespace kv {
 namespace {
@@ -35,7 +38,34 @@ int curveOf(int index) {
     return index / kPoints + 1;
 }
 
+// A value as the refusal names it: "#0.0" where that is the value itself, otherwise its
+// shortest exact form, so that 44.84 is not shown as the limit 44.8 nor 1e300 in full.
+std::string shown(double v) {
+    const std::string text = format1(v);
+    if (!std::isfinite(v) || (std::abs(v) < 1e9 && leadingNumber(text) == v)) return text;
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+    return std::string(buffer, end);
+}
+
 } // namespace
+
+std::optional<std::string> unholdableValue(const Table16x2& table) {
+    for (int i = 0; i < 2 * kPoints; ++i) {
+        const double v = table(pointOf(i), curveOf(i));
+        if (v >= 0 && v <= kHighestHeld) continue;
+        return std::string("the ") + (curveOf(i) == kWot ? "WOT" : "Low") + " value at " +
+               std::to_string((pointOf(i) - 1) * 500) + " RPM (" + shown(v) + ") is outside 0 to " +
+               format1(kHighestHeld) + " degrees.";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> refuseUpload(const Table16x2& table) {
+    const auto why = unholdableValue(table);
+    if (!why) return std::nullopt;
+    return "Cannot upload - " + *why;
+}
 
 void decodeImage(const EEPROMImage& image, Table16x2& table, ModuleParameters& params) {
     for (int i = 0; i < 2 * kPoints; ++i)
@@ -55,6 +85,8 @@ void decodeImage(const EEPROMImage& image, Table16x2& table, ModuleParameters& p
 }
 
 void encodeTableBytes(const Table16x2& table, const ModuleParameters& params, EEPROMImage& image) {
+    if (const auto refusal = refuseUpload(table))
+        throw KvError(kErrOverflow, "EEPROM Image", *refusal);
     for (int i = 0; i < 2 * kPoints; ++i)
         image[at(i)] = counts(table(pointOf(i), curveOf(i)) / kDegreesPerCount, 0, 255);
     image[at(kFixedByte)] = kFixedByteValue;

@@ -27,7 +27,19 @@ inline constexpr int kRpmByte = 38;
 // are not limited here; the download holds them to the table type afterwards.
 void decodeImage(const EEPROMImage& image, Table16x2& table, ModuleParameters& params);
 
+// The highest advance the image holds: 255 counts, shown to one decimal.
+inline constexpr double kHighestHeld = 44.8;
+
+// The first advance value of `table` the image cannot hold (below 0, above kHighestHeld,
+// or no finite number), by curve and RPM: "the WOT value at 1500 RPM (500.0) is outside
+// 0 to 44.8 degrees."; nothing when every value can be held. An image is never built from
+// such a table: it is refused, not limited to what fits.
+[[nodiscard]] std::optional<std::string> unholdableValue(const Table16x2& table);
+// The same as the refusal to upload: "Cannot upload - the WOT value at ...".
+[[nodiscard]] std::optional<std::string> refuseUpload(const Table16x2& table);
+
 // Bytes 0..35: the two curves, the fixed byte, offset, retard and cranking revolutions.
+// Throws the refusal above for a table it cannot hold.
 void encodeTableBytes(const Table16x2& table, const ModuleParameters& params, EEPROMImage& image);
 // Byte 36 from the module's current byte at address 52.
 [[nodiscard]] std::uint8_t carriedModuleByte(std::uint8_t moduleByte);

@@ -255,29 +255,37 @@ void ReadEEPROMData(LinkHost& host) {
     closeIfOpen(host);
 }
 
-void WriteEEPROMData(LinkHost& host) {
+int WriteEEPROMData(LinkHost& host) {
     ProgramState& s = host.state();
     ProgressDisplay& progress = host.progress();
     startBlock(progress, "Programming EEPROM");
     SetEEPROMAddress(host, 16);
-    if (!s.CommOKFlag) return progress.hide();
+    int sent = 0;
+    if (!s.CommOKFlag) {
+        progress.hide();
+        return sent;
+    }
 
     s.CommOKFlag = false;
     Exchange x(host);
     const auto fail = [&] {
         x.abort();
         progress.hide();
+        return sent;
     };
     if (!x.openIfClosed()) return fail();
     for (int i = 0; i < kImageSize; ++i) {
         if (!x.clearInput() || !x.send(kWriteByte)) return fail();
         x.pause();
+        // Counted from the attempt: a byte whose sending failed may still have gone out.
+        ++sent;
         if (!x.sendRequest(s.EEPROMBuffer[static_cast<std::size_t>(i)])) return fail();
         const Wait w = x.waitFor(3, true);
         if (w == Wait::Aborted) return fail();
         if (w == Wait::TimedOut) {
             x.report(kTimeoutText);
-            return progress.hide();
+            progress.hide();
+            return sent;
         }
         std::uint8_t echoCommand = 0;
         std::uint8_t echoData = 0;
@@ -291,6 +299,7 @@ void WriteEEPROMData(LinkHost& host) {
     VerifyEEPROM(host);
     s.CommOKFlag = true;
     closeIfOpen(host);
+    return sent;
 }
 
 void VerifyEEPROM(LinkHost& host) {

@@ -23,8 +23,10 @@ void SetEEPROMAddress(LinkHost& host, std::int32_t address);
 [[nodiscard]] std::uint8_t ReadEEPROM(LinkHost& host);
 // Fills EEPROMBuffer from address 16 on.
 void ReadEEPROMData(LinkHost& host);
-// Programs EEPROMBuffer from address 16 on, then runs VerifyEEPROM.
-void WriteEEPROMData(LinkHost& host);
+// Programs EEPROMBuffer from address 16 on, then runs VerifyEEPROM. Returns how many of
+// its bytes were sent: once one was, a failure may leave the module holding part of the
+// image and part of what it held before.
+int WriteEEPROMData(LinkHost& host);
 // VerifyErrorCount: bytes that differ on read-back, plus one when cut short.
 void VerifyEEPROM(LinkHost& host);
 

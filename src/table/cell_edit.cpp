@@ -5,19 +5,27 @@
 
 namespace kv {
 
+CellLimits cellLimits(const ProgramState& s, int row, int col) {
+    if (!s.exLimited()) return {0, 40};
+    return {0, s.ExMaxTable(col, seriesOfRow(row))};
+}
+
+double holdToCellLimits(const ProgramState& s, int row, int col, double v) {
+    const CellLimits limits = cellLimits(s, row, col);
+    if (v < limits.lowest) return limits.lowest;
+    if (v > limits.highest) return limits.highest;
+    return v;
+}
+
 std::optional<std::string> refuseEdit(const ProgramState& s, int row, int col,
                                       const std::string& text) {
     if (!isNumeric(text)) return "Advance must be numeric value.";
     const double v = leadingNumber(text);
-    if (!s.exLimited()) {
-        if (v < 0 || v > 40) return "Advance must be numeric value between zero and 40 degrees.";
-        return std::nullopt;
-    }
-    const double m = s.ExMaxTable(col, seriesOfRow(row));
-    if (v > m || v < 0)
-        return "EX version advance must be numeric value between zero and " + format1(m) +
-               " degrees.";
-    return std::nullopt;
+    const CellLimits limits = cellLimits(s, row, col);
+    if (v >= limits.lowest && v <= limits.highest) return std::nullopt;
+    if (!s.exLimited()) return "Advance must be numeric value between zero and 40 degrees.";
+    return "EX version advance must be numeric value between zero and " + format1(limits.highest) +
+           " degrees.";
 }
 
 } // namespace kv

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/grid_edit.h"
 
+#include "table/cell_edit.h"
 #include "table/numbers.h"
 #include "textlib/text_routines.h"
 
@@ -97,12 +98,13 @@ CellRange pasteCopyBuffer(ProgramState& s, const CellRange& selection) {
             for (int c = target.col1; c <= target.col2; ++c)
                 if (isDataCell(r, c) && written[std::size_t(r)][std::size_t(c)]) each(r, c);
     };
-    if (s.exLimited()) {
-        pasted([&](int r, int c) {
-            const double m = s.ExMaxTable(c, seriesOfRow(r));
-            if (leadingNumber(s.live.text(r, c)) > m) s.live.setText(r, c, format1(m));
-        });
-    }
+    // A pasted text may come from anywhere on the grid (a heading, a value a module held
+    // above what may be typed): each cell is held to the limits a typed one gets.
+    pasted([&](int r, int c) {
+        const double v = leadingNumber(s.live.text(r, c));
+        const double held = holdToCellLimits(s, r, c, v);
+        if (held != v) s.live.setText(r, c, format1(held));
+    });
     pasted(
         [&](int r, int c) { s.live.values(c, seriesOfRow(r)) = leadingNumber(s.live.text(r, c)); });
     return target;
@@ -124,18 +126,8 @@ double applyModifyRule(const ModifyRule& rule, double x) {
     return rule.relative ? x + rule.n : rule.n;
 }
 
-double clampModified(const ProgramState& s, int row, int col, double y) {
-    if (s.exLimited()) {
-        const double m = s.ExMaxTable(col, seriesOfRow(row));
-        return y > m ? m : y;
-    }
-    if (y < 0) return 0;
-    if (y > 40) return 40;
-    return y;
-}
-
 void setHeldValue(ProgramState& s, int row, int col, double y) {
-    const double held = clampModified(s, row, col, y);
+    const double held = holdToCellLimits(s, row, col, y);
     if (std::isfinite(held)) setOneValue(s, row, col, held);
 }
 

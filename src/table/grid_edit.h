@@ -36,9 +36,9 @@ void copySelection(ProgramState& s, const CellRange& selection);
 // Paste of the copy buffer. A block is anchored at the selection's top-left cell; a
 // single copied cell fills the whole selection. Only the data cells under the target
 // change: the rest of a block that reaches past the grid or over the headings is left
-// out. "EX" and "TEX" tables then hold each pasted cell to its limit (text "#0.0" of
-// the limit), and every pasted cell's value becomes the leading-number reading of its
-// text. Returns the target, cut to the grid: the block to select afterwards.
+// out. Each pasted cell is then held to the limits of a typed cell (a cell moved onto a
+// limit shows it "#0.0"), and its value becomes the leading-number reading of its text. Returns the
+// target, cut to the grid: the block to select afterwards.
 CellRange pasteCopyBuffer(ProgramState& s, const CellRange& selection);
 
 // A Modify Selection entry read into its rule.
@@ -56,19 +56,15 @@ struct ModifyRule {
 // The new value of a cell holding x: n, x + n, x * n / 100 or x * (1 + n / 100).
 [[nodiscard]] double applyModifyRule(const ModifyRule& rule, double x);
 
-// The limits Modify holds a result of cell (row, col) to: 0..40 for "RACE"; for "EX" and
-// "TEX" at most the cell's ExMaxTable entry, with no lower bound.
-[[nodiscard]] double clampModified(const ProgramState& s, int row, int col, double y);
-
-// Sets data cell (row, col) to y held as Modify holds it (clampModified), its text "#0.0"
-// of the result. A result that is no finite number even after the limits leaves the cell
-// as it was. Every edit that computes new values writes them through here.
+// Sets data cell (row, col) to y held to the limits of a typed cell (holdToCellLimits),
+// its text "#0.0" of the result. A result that is no number leaves the cell as it was.
+// Every edit that computes new values writes them through here.
 void setHeldValue(ProgramState& s, int row, int col, double y);
 
 // Applies the rule to every data cell of the selection (headings are left alone), cell
-// x being the leading-number reading of its text: the value keeps the exact result, the
-// text shows it "#0.0". A result that is no finite number even after the limits (an
-// overflow below an "EX" cell, say) leaves its cell as it was.
+// x being the leading-number reading of its text, and holds each result to the limits of
+// a typed cell: the value keeps the exact result, the text shows it "#0.0". A result that
+// is no number (a percentage beyond any double of a cell at 0) leaves its cell as it was.
 void modifySelection(ProgramState& s, const CellRange& selection, const ModifyRule& rule);
 
 } // namespace kv

@@ -51,7 +51,7 @@ struct ProgramState {
     Table16x2 ExMaxTable;
     std::string TableType = "RACE";
     std::string FirmwareID;
-    std::string BaseCaption = "Kestrel Vanta Version 8.1";
+    std::string BaseCaption = "Kestrel Vanta Version " KV_VERSION;
     bool AbortRequested = false;
     // The table file the open table was opened from or last saved to; empty for a new
     // or downloaded table.

@@ -63,19 +63,23 @@ protected:
 
 } // namespace
 
-TEST_F(GridEditing, PastePlacesTheBlockTrimsItToTheDataCellsAndHoldsExTablesToTheirLimits) {
+// Pasted cells are held to the limits a typed cell gets, whatever was copied: a value above
+// them, one below 0, or a heading.
+TEST_F(GridEditing, PastePlacesTheBlockTrimsItToTheDataCellsAndHoldsItToTheLimits) {
     struct Case {
         const char* type;
         std::vector<Cell> typed; // as typed before the copy
         CellRange copy, select, after;
         std::string texts; // the data cells of `after`, row by row; the last one repeats
     };
-    const std::vector<Cell> typed = {{1, 1, "35.25", 35.25}, {1, 2, "12", 12}, {1, 3, "41", 41}};
+    const std::vector<Cell> typed = {{1, 1, "41", 41}, {1, 2, "12", 12}, {1, 3, "-3", -3}};
     const Case cases[] = {
         // clang-format off
         {"RACE", {}, {1, 1, 1, 1}, {1, 3, 2, 6}, {1, 3, 2, 6}, "6.0"},
         {"RACE", {}, {1, 1, 2, 3}, {1, 5, 1, 5}, {1, 5, 2, 7}, "6.0 7.0 8.0 11.0 12.0 13.0"},
-        {"TEX", typed, {1, 1, 1, 3}, {2, 3, 2, 3}, {2, 3, 2, 5}, "32.0 12 32.0"},
+        {"TEX", typed, {1, 1, 1, 3}, {2, 3, 2, 3}, {2, 3, 2, 5}, "32.0 12 0.0"},
+        {"RACE", typed, {1, 1, 1, 3}, {2, 3, 2, 3}, {2, 3, 2, 5}, "40.0 12 0.0"},
+        {"RACE", {}, {0, 3, 1, 3}, {1, 5, 1, 5}, {1, 5, 2, 5}, "40.0 8.0"}, // RPM 1000 and 8
         {"RACE", {}, {1, 1, 2, 3}, {2, 15, 2, 15}, {2, 15, 2, 16}, "6.0 7.0"}, // past the grid
         {"EX", {}, {1, 1, 2, 2}, {0, 3, 0, 3}, {0, 3, 1, 4}, "11.0 12.0"},   // on the headings
         // clang-format on
@@ -120,14 +124,14 @@ TEST_F(GridEditing, ModifyAppliesTheRuleWithinTheLimitsOfTheTableType) {
     const Case cases[] = {
         // clang-format off
         {"RACE", "12.0", "30", "30.0", 30},      {"RACE", "3.0", "-5", "0.0", 0},
-        {"EX", "3.0", "-5", "-2.0", -2},         {"RACE", "35.0", "+10", "40.0", 40},
+        {"EX", "3.0", "-50", "0.0", 0},          {"RACE", "35.0", "+10", "40.0", 40},
         {"RACE", "25.0", "80%", "20.0", 20},     {"RACE", "20.0", "+15%", "23.0", 23},
         {"RACE", "20.0", "-7.5%", "18.5", 18.5}, {"RACE", "10.0", "5-", "15.0", 15},
         {"EX", "25.0", "+10", "32.0", 32},       {"TEX", "11.25", "+10%", "12.4", 12.375},
         // Entries without a number, with several signs, or beyond any double.
         {"RACE", "20.0", "abc", "0.0", 0},       {"RACE", "20.0", "+-5", "15.0", 15},
         {"RACE", "20.0", "1e999", "40.0", 40},   {"RACE", "20.0", "1e999%", "40.0", 40},
-        {"EX", "20.0", "-1e999", "20.0", 20},    {"RACE", "20.0", std::string(500, '9'), "40.0", 40},
+        {"EX", "0", "1e999%", "0", 0},           {"RACE", "20.0", std::string(500, '9'), "40.0", 40},
         // Cancelled or empty: nothing changes.
         {"RACE", "20.0", std::nullopt, "20.0", 20}, {"RACE", "20.0", "   ", "20.0", 20},
         // clang-format on

@@ -100,7 +100,7 @@ TEST(StartUp, PromptsComeBeforeTheUnloadTimeAndAnAbortLeavesTheEmptyStartWindow)
     EXPECT_TRUE(dialogs.done());
     EXPECT_FALSE(dialogs.unloadRunning);
     ASSERT_TRUE(w->isVisible());
-    EXPECT_EQ(w->windowTitle(), "HW Kestrel Vanta Version 8.1");
+    EXPECT_EQ(w->windowTitle(), "HW Kestrel Vanta Version " KV_VERSION);
     EXPECT_FALSE(w->tableShown() || w->chart()->isVisible() || w->grid()->isVisible());
     EXPECT_EQ(w->grid()->model()->index(0, 16).data().toString(), "7500");
 }

@@ -52,7 +52,8 @@ const std::string kDocument =
 
 // What write takes, from JSON or from show's CSV as a spreadsheet saves it, reads back the
 // same: a parameter outside the range the reader holds it to or not whole, or an advance
-// that is no finite number, is refused and nothing written.
+// that is no finite number or one the module cannot hold, is refused and nothing written.
+// image refuses a table file holding such an advance.
 TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
     writeAll(dir.file("in.json"), kDocument);
     ASSERT_EQ(cli("write in.json -o t.tbl"), 0) << err;
@@ -93,6 +94,8 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         {with("3000", "2999"), "\"RPMLimit\" must be a whole number from 3000 to 9900"},
         {with("[0.1,", "[1e400,"), "finite"},
         {with("[0.1,", "[NaN,"), "finite"},
+        {with("[0.1,", "[1e300,"),
+         "Cannot write - the WOT value at 0 RPM (1e+300) is outside 0 to 44.8 degrees."},
         {R"({"type": "EX", "WOT": [1]})", ""},
         {csv.substr(0, csv.find("KickStartFlag")), "expected type and the eight"},
         {csv + "RetardVal,3\n", "\"RetardVal\" given twice"},
@@ -111,6 +114,11 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         EXPECT_NE(err.find(why), std::string::npos) << err;
         EXPECT_FALSE(fs::exists(dir.file("u.tbl"))) << json;
     }
+    Table16x2 t;
+    t(4, kWot) = 500;
+    writeAll(dir.file("m.tbl"), tableFileText(t, {}, "RACE"));
+    EXPECT_EQ(cli("image m.tbl"), 1);
+    EXPECT_NE(err.find("Cannot upload - the WOT value at 1500 RPM (500.0) is"), err.npos);
     EXPECT_EQ(cli("show in.json"), 1);
     EXPECT_EQ(err, "Error loading in.json\n");
     EXPECT_EQ(cli("new --type TEX --slope 9 -o n.tbl"), 0);
@@ -152,7 +160,7 @@ TEST_F(Cli, EditsApplyTheirRulesToTheFileWithTheLimitsOfItsType) {
         {"RACE", "modify +10% --cells 1,16:1,16", {6, 11.3 * 1.1, 6, 6, 6}},
         {"RACE", "modify +30 --cells 2,16:1,15", {6, 40, 6, 36, 36}},
         {"RACE", "modify -.5", {5.5, 11.3 - 0.5, 5.5, 5.5, 5.5}}, // a rule, not an option
-        {"EX", "modify -25", {-19, -13.7, -19, -19, -19}},
+        {"EX", "modify -10", {0, 11.3 - 10, 0, 0, 0}},            // no lower than 0, as typing
         {"EX", "modify 40 --cells 2,1:2,1", {6, 11.3, limits(1, kWot), 6, 6}},
         {"RACE", "interpolate", {6, 11.3, 6, 6, 6 + 5.3 * 14 / 15}},
         {"RACE", "smooth --cells 1,14:1,16", {6, 11.3, 6, 6, (6 + 12 + 11.3) / 4}},

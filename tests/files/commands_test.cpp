@@ -16,7 +16,7 @@ using kv::test::writeAll;
 
 namespace {
 
-const std::string kBase = "Kestrel Vanta Version 8.1";
+const std::string kBase = "Kestrel Vanta Version " KV_VERSION;
 const std::string kSaveFirst = "Save advance table before opening file?";
 const std::string kSaveClosing = "Save advance table before closing file?";
 

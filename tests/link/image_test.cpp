@@ -4,6 +4,7 @@
 #include "link/eeprom_image.h"
 #include "link/port_map.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace kv {
@@ -42,8 +43,16 @@ TEST(EepromImage, AdvanceBytesGoWotFirstThenLowOnTheScale) {
     decodeImage(image, back, p);
     EXPECT_DOUBLE_EQ(back(1, kWot), 1.1);
     EXPECT_DOUBLE_EQ(back(16, kLow), 36.0);
-    for (const auto& [advance, byte] : {std::pair{-3.0, 0}, {50.0, 255}}) // limited to a byte
-        EXPECT_EQ(encodeAll(advance, {})[0], byte) << advance;
+    // What a byte cannot hold is refused, never limited: below 0, above 44.8, no number.
+    EXPECT_EQ(encodeAll(44.8, {})[15], 255);
+    for (const auto& [v, shown] :
+         {std::pair{44.84, "44.84"}, {-0.05, "-0.05"}, {1e300, "1e+300"}, {NAN, "NaN"}}) {
+        back(4, kLow) = v;
+        back(5, kLow) = -1; // only the first is named
+        EXPECT_EQ(refuseUpload(back), "Cannot upload - the Low value at 1500 RPM (" +
+                                          std::string(shown) + ") is outside 0 to 44.8 degrees.");
+        EXPECT_THROW((void)encodeImage(back, {}, 0, 0), KvError);
+    }
 }
 
 TEST(EepromImage, ParametersAreScaledRoundedAndLimited) {

@@ -44,7 +44,7 @@ MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolde
     : QMainWindow(parent), m_branding(std::move(branding)),
       m_folder(programFolder.isEmpty() ? installedCompanionFolder() : std::move(programFolder)) {
     setObjectName(QStringLiteral("frmKestrel_Main"));
-    setWindowTitle(QStringLiteral("Kestrel Vanta Version 8.1"));
+    setWindowTitle(QStringLiteral("Kestrel Vanta Version " KV_VERSION));
     if (!dialogs) {
         m_ownDialogs = std::make_unique<QtDialogs>(this);
         dialogs = m_ownDialogs.get();

@@ -47,7 +47,7 @@ SplashWindow::SplashWindow(const QString& programFolder, Dialogs& dialogs, Brand
     productFont.setPointSize(28);
     productFont.setBold(true);
     product->setFont(productFont);
-    auto* version = new QLabel(QStringLiteral("Version 8.1"), frame);
+    auto* version = new QLabel(QStringLiteral("Version " KV_VERSION), frame);
     version->setObjectName(QStringLiteral("lblVersion"));
     QFont versionFont = version->font();
     versionFont.setPointSize(14);
