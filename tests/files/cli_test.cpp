@@ -69,10 +69,7 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
     // cells, a blank line, quotes and its own spelling of the flags.
     std::string sheet = "\xEF\xBB\xBF";
     for (char c : csv)
-        sheet += c == ','    ? std::string(";")
-                 : c == '.'  ? std::string(",")
-                 : c == '\n' ? std::string(";;\r\n")
-                             : std::string(1, c);
+        sheet += c == ',' ? ";" : c == '.' ? "," : c == '\n' ? ";;\r\n" : std::string(1, c);
     sheet.replace(sheet.find("True"), 4, "\"TRUE\"");
     for (const std::string& text : {csv, sheet + ";;\r\n"}) {
         writeAll(dir.file("in.csv"), text);
@@ -103,6 +100,7 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         {csv.substr(csv.find(',') + 1), "line 1 must hold the 16 WOT values"},
         {"abc" + csv.substr(3), "\"WOT\" 1 must be a finite number, not \"abc\""},
         {"1e999" + csv.substr(3), "finite"},
+        {"45" + csv.substr(3), "Cannot write - the WOT value at 0 RPM"},
         {csv.substr(0, csv.find("-5")) + "-6" + csv.substr(csv.find("-5") + 2),
          "\"RearOffset\" must be a whole number from -5 to 5"},
         {csv.substr(0, csv.find("True")) + "yes" + csv.substr(csv.find("True") + 4),
@@ -151,19 +149,19 @@ TEST_F(Cli, EditsApplyTheirRulesToTheFileWithTheLimitsOfItsType) {
     const auto limits = *readCurveFile(std::string(KV_DATA_DIR) + "/Vanta_EX_Max.dat");
     struct Case {
         const char* type;
-        const char* args; // the command, FILE put after its first word
+        const char* args; // before -o out.tbl
         double want[5];   // cells (1,1), (1,16), (2,1), (2,16), (1,15) after
     };
     // Every cell starts at 6, below every EX limit, except Low at 7500 RPM: 11.3.
     const Case cases[] = {
-        {"RACE", "modify -7.5%", {5.55, 11.3 * 0.925, 5.55, 5.55, 5.55}},
-        {"RACE", "modify +10% --cells 1,16:1,16", {6, 11.3 * 1.1, 6, 6, 6}},
-        {"RACE", "modify +30 --cells 2,16:1,15", {6, 40, 6, 36, 36}},
-        {"RACE", "modify -.5", {5.5, 11.3 - 0.5, 5.5, 5.5, 5.5}}, // a rule, not an option
-        {"EX", "modify -10", {0, 11.3 - 10, 0, 0, 0}},            // no lower than 0, as typing
-        {"EX", "modify 40 --cells 2,1:2,1", {6, 11.3, limits(1, kWot), 6, 6}},
-        {"RACE", "interpolate", {6, 11.3, 6, 6, 6 + 5.3 * 14 / 15}},
-        {"RACE", "smooth --cells 1,14:1,16", {6, 11.3, 6, 6, (6 + 12 + 11.3) / 4}},
+        {"RACE", "modify in.tbl -7.5%", {5.55, 11.3 * 0.925, 5.55, 5.55, 5.55}},
+        {"RACE", "modify in.tbl +10% --cells 1,16:1,16", {6, 11.3 * 1.1, 6, 6, 6}},
+        {"RACE", "modify in.tbl +30 --cells 2,16:1,15", {6, 40, 6, 36, 36}},
+        {"RACE", "modify in.tbl -.5", {5.5, 11.3 - 0.5, 5.5, 5.5, 5.5}}, // a rule, not an option
+        {"EX", "modify in.tbl -10", {0, 11.3 - 10, 0, 0, 0}}, // no lower than 0, as typing
+        {"EX", "modify in.tbl 40 --cells 2,1:2,1", {6, 11.3, limits(1, kWot), 6, 6}},
+        {"RACE", "interpolate in.tbl", {6, 11.3, 6, 6, 6 + 5.3 * 14 / 15}},
+        {"RACE", "smooth in.tbl --cells 1,14:1,16", {6, 11.3, 6, 6, (6 + 12 + 11.3) / 4}},
     };
     writeAll(dir.file("-t.tbl"), tableFileText(curves(20, 10), {}, "RACE"));
     ASSERT_EQ(cli("modify -o out.tbl -- -t.tbl -3"), 0) << err; // "--" ends the options
@@ -173,9 +171,7 @@ TEST_F(Cli, EditsApplyTheirRulesToTheFileWithTheLimitsOfItsType) {
         t.fill(6);
         t(16, kLow) = 11.3;
         writeAll(dir.file("in.tbl"), tableFileText(t, {}, c.type));
-        std::string args = c.args;
-        args.insert(std::min(args.find(' '), args.size()), " in.tbl");
-        ASSERT_EQ(cli(args + " -o out.tbl"), 0) << c.args << err;
+        ASSERT_EQ(cli(c.args + std::string(" -o out.tbl")), 0) << c.args << err;
         // The exact results, not the one decimal the grid shows.
         const Table16x2 back = read("out.tbl");
         const double got[] = {back(1, kLow), back(16, kLow), back(1, kWot), back(16, kWot),
