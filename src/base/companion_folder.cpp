@@ -5,17 +5,27 @@
 
 namespace kv {
 
-std::string companionFolder(const std::string& programFolder) {
+std::string companionFolder(const std::string& programFolder, InstallLayout layout) {
     namespace fs = std::filesystem;
     // The chart template ships with every build and install, so it marks the folder.
     const char* marker = "Vanta_Chart.oc2";
     std::error_code ec;
     const fs::path beside(programFolder);
     if (fs::is_regular_file(beside / marker, ec)) return programFolder;
-    const fs::path shared = beside / ".." / "share" / "kestrel-vanta";
-    if (fs::is_regular_file(shared / marker, ec)) {
-        const fs::path tidy = fs::weakly_canonical(shared, ec);
-        return ec ? shared.lexically_normal().string() : tidy.string();
+    fs::path installed;
+    switch (layout) {
+    case InstallLayout::Unix:
+        installed = beside / ".." / "share" / "kestrel-vanta";
+        break;
+    case InstallLayout::MacBundle:
+        installed = beside / ".." / "Resources";
+        break;
+    case InstallLayout::Windows:
+        return programFolder;
+    }
+    if (fs::is_regular_file(installed / marker, ec)) {
+        const fs::path tidy = fs::weakly_canonical(installed, ec);
+        return ec ? installed.lexically_normal().string() : tidy.string();
     }
     return programFolder;
 }

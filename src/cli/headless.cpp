@@ -2,6 +2,7 @@
 #include "cli/headless.h"
 
 #include "base/companion_folder.h"
+#include "base/program_folder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -40,10 +41,9 @@ bool HeadlessShell::loadChartTemplate() {
 }
 
 std::string executableFolder() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return companionFolder(std::filesystem::current_path().string());
-    return companionFolder(exe.parent_path().string());
+    const auto folder = programFolder();
+    if (folder.empty()) return companionFolder(std::filesystem::current_path().string());
+    return companionFolder(folder.string());
 }
 
 } // namespace kv::cli

@@ -47,13 +47,26 @@ std::optional<int> portNumberOf(std::string_view name) {
     return static_cast<int>(*n);
 }
 
+std::string systemDevice(PortSystem system, int number) {
+    const std::string n = std::to_string(number);
+    switch (system) {
+    case PortSystem::Windows:
+        return number < 10 ? "COM" + n : "\\\\.\\COM" + n;
+    case PortSystem::Linux:
+        return "/dev/ttyS" + std::to_string(number - 1);
+    case PortSystem::OtherPosix:
+        break;
+    }
+    return "/dev/cu.serial" + n;
+}
+
 std::string defaultDevice(int number) {
 #if defined(_WIN32)
-    return "COM" + std::to_string(number);
+    return systemDevice(PortSystem::Windows, number);
 #elif defined(__linux__)
-    return "/dev/ttyS" + std::to_string(number - 1);
+    return systemDevice(PortSystem::Linux, number);
 #else
-    return "/dev/cu.serial" + std::to_string(number);
+    return systemDevice(PortSystem::OtherPosix, number);
 #endif
 }
 

@@ -8,7 +8,8 @@ namespace kv {
 
 // The latency timer, in ms, of the USB serial adapter behind `device` (a path such as
 // /dev/ttyUSB0, or a link to one), as the system exposes it under
-// <sysRoot>/bus/usb-serial/devices/<tty>/latency_timer; nullopt when it exposes none.
+// <sysRoot>/bus/usb-serial/devices/<tty>/latency_timer; nullopt when it exposes none, as
+// every system but Linux.
 [[nodiscard]] std::optional<int> usbLatencyTimerMs(const std::string& device,
                                                    const std::string& sysRoot = "/sys");
 

@@ -3,6 +3,8 @@
 #include "base/errors.h"
 #include "link/eeprom_image.h"
 #include "link/port_map.h"
+#include "link/usb_latency.h"
+#include "support/test_files.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -122,8 +124,16 @@ TEST(PortMap, NamesNumbersAndStoredValues) {
     EXPECT_EQ(portNumberOf("COM255"), 255);
     for (const char* bad : {"com0", "Com256", "Com", "/dev/ttyUSB0"})
         EXPECT_EQ(portNumberOf(bad), std::nullopt) << bad;
-#if defined(__linux__)
-    EXPECT_EQ(defaultDevice(1), "/dev/ttyS0");
+    // Windows opens ports above 9 only by their \\.\ name.
+    const auto win = PortSystem::Windows;
+    EXPECT_EQ(systemDevice(win, 9) + systemDevice(win, 10) + systemDevice(win, 255),
+              "COM9\\\\.\\COM10\\\\.\\COM255");
+    EXPECT_EQ(systemDevice(PortSystem::Linux, 1) + systemDevice(PortSystem::OtherPosix, 2),
+              "/dev/ttyS0/dev/cu.serial2");
+#if defined(_WIN32)
+    EXPECT_EQ(defaultDevice(12), "\\\\.\\COM12");
+#elif defined(__linux__)
+    EXPECT_EQ(defaultDevice(255), "/dev/ttyS254");
 #endif
     EXPECT_EQ(parseStoredPort(" 12 "), 12);
     for (const char* bad : {"", "3.5", "3x", "0", "256", "-1", "99999999999999999999"})
@@ -134,6 +144,26 @@ TEST(PortMap, NamesNumbersAndStoredValues) {
     } catch (const KvError& e) {
         EXPECT_EQ(e.description(), "The stored serial port \"abc\" is not a whole number.");
     }
+}
+
+// The adapter's latency timer as sysfs gives it, under a folder standing for /sys. Only
+// Linux has one; elsewhere nothing is said whatever the folder holds.
+TEST(UsbLatency, ReadFromTheSystemOnLinuxOnly) {
+    test::TempDir sys;
+    for (const auto& [tty, text] :
+         {std::pair{"ttyUSB0", "16"}, {"ttyUSB1", "1"}, {"ttyUSB2", "x"}}) {
+        std::filesystem::create_directories(sys.path() / "bus/usb-serial/devices" / tty);
+        test::writeAll((sys.path() / "bus/usb-serial/devices" / tty / "latency_timer").string(),
+                       text);
+    }
+    const std::string root = sys.path().string();
+#if defined(__linux__)
+    EXPECT_EQ(latencyNote("/dev/ttyUSB0", root).substr(0, 24), "USB latency timer 16 ms:");
+#else
+    EXPECT_EQ(usbLatencyTimerMs("/dev/ttyUSB0", root), std::nullopt);
+#endif
+    for (const char* quiet : {"/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyS0"})
+        EXPECT_EQ(latencyNote(quiet, root), "") << quiet;
 }
 
 } // namespace

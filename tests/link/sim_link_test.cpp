@@ -2,6 +2,7 @@
 // The routines through the real serial adapter against the emulator on a pseudo-terminal,
 // the line settings and the pauses read back from the terminal and the emulator's byte log.
 #include "link/protocol.h"
+#include "link/ui/delay_timer.h"
 #include "link/ui/link_controller.h"
 #include "link/ui/port_select_frame.h"
 #include "link/ui/progress_frame.h"
@@ -13,11 +14,23 @@
 #include <QComboBox>
 #include <QProcess>
 #include <QSettings>
+#include <QTimer>
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
 namespace kv::test {
 namespace {
+
+// The pause takes its full length while other events run in it, on whichever system timer
+// the build took (the portable one with KV_PORTABLE_POSIX).
+TEST(DelayTimer, PausesTheFullTimeWhileEventsRun) {
+    bool ran = false;
+    QTimer::singleShot(0, [&] { ran = true; });
+    const auto start = std::chrono::steady_clock::now();
+    DelayTimer(5);
+    EXPECT_TRUE(ran && std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(5));
+    EXPECT_THROW(DelayTimer(2147484), KvError) << "microseconds past 32 bits";
+}
 
 TEST(SerialChannel, OpenedLineRuns56000Baud8N1) {
     RawPty pty;

@@ -2,21 +2,29 @@
 #include "support/test_files.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <pwd.h>
+#include <random>
 #include <sstream>
+#if !defined(_WIN32)
+#include <grp.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace kv::test {
 
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
+    // Apart from other test processes: the clock, as random_device may repeat itself.
+    static const auto run =
+        std::random_device{}() ^
+        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
     m_path = std::filesystem::temp_directory_path() /
-             ("kv-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+             ("kv-test-" + std::to_string(run) + "-" + std::to_string(counter++));
     std::filesystem::remove_all(m_path);
     std::filesystem::create_directories(m_path);
 }
@@ -24,14 +32,16 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     // Folders made read-only by a test are given back their rights first.
-    for (auto& e : std::filesystem::recursive_directory_iterator(m_path, ec))
-        std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
+    for (std::filesystem::recursive_directory_iterator it(m_path, ec), end; !ec && it != end;
+         it.increment(ec))
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
     std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(m_path, ec);
 }
 
+#if !defined(_WIN32)
 int asOrdinaryUser(const std::function<int()>& body, const TempDir* dir) {
     const bool root = ::geteuid() == 0;
     const passwd* nobody = root ? ::getpwnam("nobody") : nullptr;
@@ -75,6 +85,7 @@ int asOrdinaryUser(const std::function<int()>& body, const TempDir* dir) {
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
+#endif
 
 void TempDir::copyData(std::initializer_list<const char*> names) const {
     for (const char* n : names)

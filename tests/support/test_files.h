@@ -32,6 +32,7 @@ private:
 // Runs `body` in a forked child as an ordinary user (nobody, when the tests run as root,
 // since root ignores permissions) and returns the child's exit status: body's result,
 // or 1 when a check failed in the child. `dir`, when given, is opened to that user.
+// POSIX only: Windows has no such users and no fork.
 [[nodiscard]] int asOrdinaryUser(const std::function<int()>& body, const TempDir* dir = nullptr);
 
 [[nodiscard]] std::string readAll(const std::string& path);

@@ -3,7 +3,10 @@
 #include "table/chart_template.h"
 
 #include <gtest/gtest.h>
+#include <vector>
+#if !defined(_WIN32)
 #include <sys/stat.h> // mkfifo
+#endif
 
 using namespace kv;
 
@@ -75,9 +78,14 @@ TEST(ChartTemplateFile, ShippedOneReadsAndUnusableFilesAreRefusedWithoutHanging)
     const auto shipped = readChartTemplate(KV_DATA_DIR "/Vanta_Chart.oc2");
     EXPECT_TRUE(shipped.ok && shipped.look.y.max >= 40) << shipped.error; // drags reach 40
     test::TempDir dir;
-    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0); // would block a reader
     test::writeAll(dir.file("huge"), kHead + std::string(8 << 20, '#'));
-    for (const std::string& path : {dir.file("pipe"), std::string("/dev/zero"), dir.file("huge"),
-                                    dir.file("absent"), dir.path().string()})
+    std::vector<std::string> unusable{dir.file("huge"), dir.file("absent"), dir.path().string()};
+#if !defined(_WIN32)
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0); // would block a reader
+    unusable.insert(unusable.end(), {dir.file("pipe"), "/dev/zero"});
+#else
+    unusable.push_back("NUL"); // the device, in any folder
+#endif
+    for (const std::string& path : unusable)
         EXPECT_FALSE(readChartTemplate(path).ok) << path;
 }

@@ -127,9 +127,7 @@ void SplashWindow::load(const QString& folder, Dialogs& dialogs, Branding& brand
     }
 
     // A brand item missing is a short branding file: its prompt names the file too.
-    if (!steps.run(
-            naming(path, [&] { m_company->setText(shownText(branding.brand(1))); })))
-        return;
+    if (!steps.run(naming(path, [&] { m_company->setText(shownText(branding.brand(1))); }))) return;
     QFont font = m_company->font();
     if (!steps.run(naming(path, [&] {
             font.setFamily(shownText(branding.brand(2)));

@@ -16,10 +16,19 @@ QString overrideKey(int number) {
 
 } // namespace
 
+#if defined(Q_OS_WIN)
+// The per-user registry, under the application's own name: the port is the text value
+// CommPort of HKEY_CURRENT_USER\Software\Kestrel_Vanta_Main\Properties.
+PortSettings::PortSettings()
+    : m_settings(std::make_unique<QSettings>(
+          QStringLiteral("HKEY_CURRENT_USER\\Software\\Kestrel_Vanta_Main"),
+          QSettings::NativeFormat)) {}
+#else
 PortSettings::PortSettings()
     : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                              QStringLiteral("KestrelVanta"),
                                              QStringLiteral("Kestrel_Vanta_Main"))) {}
+#endif
 
 PortSettings::PortSettings(const QString& iniFile)
     : m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}

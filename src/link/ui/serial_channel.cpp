@@ -4,49 +4,25 @@
 #include "base/errors.h"
 #include "link/port_map.h"
 #include "link/protocol.h"
+#include "link/serial_line.h"
 
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 
-#if defined(Q_OS_LINUX)
-#include <linux/serial.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-#endif
-
 namespace kv {
 namespace {
 
-// A USB adapter may hold received bytes for its latency timer (16 ms by default) before
-// passing them on. Every exchange waits for a reply, so ask the driver to pass them at
-// once. Ports that have no such setting (a pseudo-terminal, say) refuse; that is fine.
-SerialChannel::LowLatency requestLowLatency([[maybe_unused]] int fd) {
-#if defined(Q_OS_LINUX)
-    serial_struct ss{};
-    if (::ioctl(fd, TIOCGSERIAL, &ss) != 0) return SerialChannel::LowLatency::Refused;
-    if (ss.flags & ASYNC_LOW_LATENCY) return SerialChannel::LowLatency::On;
-    ss.flags |= ASYNC_LOW_LATENCY;
-    if (::ioctl(fd, TIOCSSERIAL, &ss) != 0) return SerialChannel::LowLatency::Refused;
-    return SerialChannel::LowLatency::On;
-#else
-    return SerialChannel::LowLatency::Refused;
-#endif
-}
-
 constexpr qint32 kBaudRate = 56000;
 
-#if defined(Q_OS_LINUX)
-bool readCounters(int fd, int (&counts)[4]) {
-    serial_icounter_struct ic{};
-    if (::ioctl(fd, TIOCGICOUNT, &ic) != 0) return false;
-    counts[0] = ic.frame;
-    counts[1] = ic.overrun;
-    counts[2] = ic.buf_overrun;
-    counts[3] = ic.parity;
-    return true;
-}
+// The port's own handle, as the system calls it.
+std::intptr_t nativeHandle(const QSerialPort& port) {
+#if defined(Q_OS_WIN)
+    return reinterpret_cast<std::intptr_t>(port.handle());
+#else
+    return static_cast<std::intptr_t>(port.handle());
 #endif
+}
 
 } // namespace
 
@@ -110,9 +86,7 @@ void SerialChannel::open() {
     m_received.clear();
     m_lostReason.clear();
     m_overflowed = false;
-#if defined(Q_OS_LINUX)
-    m_countersAvailable = readCounters(static_cast<int>(m_port.handle()), m_counts);
-#endif
+    m_countersAvailable = updateLineErrorCounts(nativeHandle(m_port), m_counts);
 }
 
 void SerialChannel::openDevice(const std::string& dev) {
@@ -125,12 +99,10 @@ void SerialChannel::openDevice(const std::string& dev) {
         case QSerialPort::DeviceNotFoundError:
             fail(portLabel() + " does not exist. Choose another port under Port Setup.");
         case QSerialPort::PermissionError:
-#if defined(Q_OS_UNIX)
-            if (::access(dev.c_str(), R_OK | W_OK) != 0)
+            if (!userMayUseDevice(dev))
                 fail("No permission to use " + portLabel() +
                      ". The user must be in the dialout group (for example: sudo usermod "
                      "-aG dialout $USER, then log in again).");
-#endif
             fail(portLabel() + " is in use by another program.");
         case QSerialPort::OpenError:
             fail(portLabel() + " is in use by another program.");
@@ -143,7 +115,7 @@ void SerialChannel::openDevice(const std::string& dev) {
     m_port.setDataTerminalReady(true);
     m_port.setRequestToSend(false);
     m_port.clearError();
-    m_lowLatency = requestLowLatency(static_cast<int>(m_port.handle()));
+    m_lowLatency = requestLowLatency(nativeHandle(m_port)) ? LowLatency::On : LowLatency::Refused;
 }
 
 void SerialChannel::close() {
@@ -180,16 +152,14 @@ void SerialChannel::pull() {
 }
 
 void SerialChannel::pollLineErrors() {
-#if defined(Q_OS_LINUX)
     if (!m_countersAvailable || !m_open) return;
-    int now[4] = {0, 0, 0, 0};
-    if (!readCounters(static_cast<int>(m_port.handle()), now)) return;
+    LineErrorCounts now = m_counts;
+    if (!updateLineErrorCounts(nativeHandle(m_port), now)) return;
     static constexpr int codes[4] = {comm_event::Framing, comm_event::Overrun, comm_event::RxOver,
                                      comm_event::RxParity};
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < now.size(); ++i)
         if (now[i] != m_counts[i]) postEvent(codes[i]);
-    std::copy(std::begin(now), std::end(now), std::begin(m_counts));
-#endif
+    m_counts = now;
 }
 
 void SerialChannel::postEvent(int code) {

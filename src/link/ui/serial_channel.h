@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/channel.h"
+#include "link/serial_line.h"
 
 #include <QObject>
 #include <QSerialPort>
@@ -75,7 +76,7 @@ public:
     [[nodiscard]] int port() const { return m_number; }
 
     // Whether the driver agreed, at the last opening of the device, to pass received
-    // bytes on at once (see requestLowLatency in the source).
+    // bytes on at once (see requestLowLatency).
     enum class LowLatency { NotAsked, On, Refused };
     [[nodiscard]] LowLatency lowLatency() const { return m_lowLatency; }
     // The device the current port number resolves to.
@@ -111,7 +112,7 @@ private:
     // The kernel's counts of framing, overrun, buffer overrun and parity errors as last
     // seen; counting is off where the device has no counters (pseudo-terminals).
     bool m_countersAvailable = false;
-    int m_counts[4] = {0, 0, 0, 0};
+    LineErrorCounts m_counts{};
     BlockingWaitObserver m_blockingWaitObserver;
 };
 
