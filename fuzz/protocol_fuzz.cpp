@@ -54,15 +54,31 @@ private:
     int m_prompts = 0;
 };
 
+// The tests' scripted host, answering prompts from the input and refusing the first few
+// openings of the port as a missing port does.
+class FuzzedHost : public test::ScriptedHost {
+public:
+    explicit FuzzedHost(FuzzedDataProvider& in) : fuzzed(in) {}
+    Dialogs& dialogs() override { return fuzzed; }
+    void open() override {
+        if (openFailures > 0) {
+            --openFailures;
+            throw KvError(kErrCommOrOpen, "Comm Error", "Com1 does not exist.");
+        }
+        ScriptedHost::open();
+    }
+    FuzzedDialogs fuzzed;
+    int openFailures = 0;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    test::ScriptedHost host;
-    FuzzedDialogs dialogs(in);
-    host.useDialogs(dialogs);
-    host.module().failOpens(in.ConsumeIntegralInRange(0, 2));
-    host.module().respondWith([&in](std::uint8_t) {
+    FuzzedHost host(in);
+    FuzzedDialogs& dialogs = host.fuzzed;
+    host.openFailures = in.ConsumeIntegralInRange(0, 2);
+    host.respond = [&in](std::uint8_t) {
         test::Reply r;
         if (in.remaining_bytes() == 0) return r; // a module gone quiet
         const std::uint8_t shape = in.ConsumeIntegral<std::uint8_t>();
@@ -70,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         r.after = std::chrono::milliseconds((shape >> 2) * 40); // up to 2.5 s: timeouts too
         r.bytes = in.ConsumeBytes<std::uint8_t>(count);
         return r;
-    });
+    };
     ProgramState& s = host.state();
     const int routine = in.ConsumeIntegralInRange(0, 3);
     switch (routine) {

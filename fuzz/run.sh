@@ -9,7 +9,11 @@ BIN=$1
 SECONDS_EACH=${2:-60}
 shift $(($# >= 2 ? 2 : $#))
 TARGETS=("$@")
-[ ${#TARGETS[@]} -eq 0 ] && TARGETS=(table-file curve-file branding chart-template image table-json protocol)
+# By default every target the build made, so that a new one is run without a word here.
+if [ ${#TARGETS[@]} -eq 0 ]; then
+    for f in "$BIN"/fuzz-*; do [ -x "$f" ] && TARGETS+=("${f##*/fuzz-}"); done
+    [ ${#TARGETS[@]} -gt 0 ] || { echo "no fuzz targets in $BIN" >&2; exit 1; }
+fi
 WORK=${KV_FUZZ_WORK:-$BIN/../corpus}
 status=0
 printf '%-16s %10s %12s %8s %s\n' target execs/s total corpus result

@@ -7,10 +7,12 @@
 #include "window_fixture.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 using namespace kv;
 using kv::test::chartMouse;
@@ -31,7 +33,7 @@ protected:
             t(p, kWot) = 9 + p / 3.0;
             t(p, kLow) = 5 + p / 7.0;
         }
-        kv::test::writeAll(dir.file(name), tableFileText(t, ModuleParameters{}, "RACE"));
+        kv::test::writeAll(dir.file(name), tableFileText(t, kv::test::kParams, "RACE"));
         if (w->tableShown()) dialogs.expectMessage("", Button::No); // no save first
         dialogs.expectOpenFile(dir.file(name));
         trigger("mnuOpenTable");
@@ -46,6 +48,19 @@ TEST_F(History, EachKindOfEditIsOneStepThatUndoAndRedoReturnExactly) {
     const std::pair<const char*, std::function<void()>> cases[] = {
         {"typed", [&] { ASSERT_TRUE(model()->setData(model()->index(1, 4), "12.345")); }},
         {"dragged", [&] { kv::test::chartDrag(*w, kWot, 6, 3, 5); }},
+        {"pasted",
+         [&] {
+             w->grid()->setCurrentCell(1, 1);
+             QTest::keyClick(w->grid(), Qt::Key_C, Qt::ControlModifier);
+             w->grid()->setCurrentCell(2, 8);
+             trigger("mnuPopUpPaste");
+         }},
+        {"modified",
+         [&] {
+             w->grid()->setCurrentCell(1, kPoints);
+             dialogs.expectInput("", "+5");
+             trigger("mnuPopUpModify");
+         }},
         {"module parameters", // through the real dialog: tick kick start, then OK
          [&] {
              QTimer::singleShot(0, [] {
@@ -105,8 +120,11 @@ TEST_F(History, UndoWaitsForTheDragUnderWay) {
 
 TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
     const std::string good = open("good.tbl");
-    open("mine.tbl");                                          // the same values
-    ASSERT_TRUE(model()->setData(model()->index(2, 6), "30")); // WOT at 2500 RPM, from 11
+    open("mine.tbl"); // the same values
+    // Low at 0 and at 7500 RPM, WOT at 2500 RPM (from 11) changed.
+    const std::set<std::pair<int, int>> changed = {{1, 1}, {2, 6}, {1, kPoints}};
+    for (const auto& [r, c] : changed)
+        ASSERT_TRUE(model()->setData(model()->index(r, c), "30"));
     QAction* compare = w->action("mnuCompareWith");
     dialogs.expectOpenFile(good);
     compare->trigger();
@@ -115,18 +133,38 @@ TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
     EXPECT_EQ(w->chart()->referenceSeries(kWot)->name(), "good.tbl WOT");
     EXPECT_EQ(w->chart()->referenceSeries(kWot)->at(5).y(), 9 + 6 / 3.0);
     EXPECT_EQ(w->chart()->referenceSeries(kLow)->at(5).y(), 5 + 6 / 7.0);
-    for (int r = 1; r <= 2; ++r) // only the changed cell
+    for (int r = 1; r <= 2; ++r) // only the changed cells
         for (int c = 1; c <= kPoints; ++c)
-            EXPECT_EQ(marked(r, c), r == 2 && c == 6) << r << "," << c;
-    EXPECT_EQ(model()->data(model()->index(2, 6), Qt::ToolTipRole).toString(),
-              "Compared table: 11");
+            EXPECT_EQ(marked(r, c), changed.contains({r, c})) << r << "," << c;
+    EXPECT_EQ(model()->data(model()->index(2, 6), Qt::ToolTipRole).toString(), "good.tbl: 11.0");
+    auto* status = w->findChild<QLabel*>("lblCompare");
+    EXPECT_EQ(status->text(), "Compared with good.tbl; module parameters the same");
 
     compare->trigger(); // chosen again, the comparison ends
     EXPECT_FALSE(compare->isChecked() || marked(2, 6));
     EXPECT_EQ(w->chart()->chart()->series().size(), 2);
-    // It also ends with the table, and so does the history.
-    dialogs.expectOpenFile(good).expectMessage("", Button::No);
+    kv::test::writeAll(dir.file("bad.tbl"), "no table"); // refused: nothing to compare with
+    dialogs.expectOpenFile(dir.file("bad.tbl"))
+        .expectMessage("Error loading " + dir.file("bad.tbl"), Button::OK);
     compare->trigger();
+    EXPECT_FALSE(compare->isChecked() || marked(2, 6));
+    EXPECT_EQ(status->text(), "");
+    // A table of another type is said to be so once; its differing parameters are listed.
+    ModuleParameters retard;
+    retard.RetardEnableFlag = true;
+    retard.RetardVal = 4;
+    kv::test::writeAll(dir.file("ex.tbl"), tableFileText(kv::test::curves(10, 0), retard, "EX"));
+    dialogs.expectOpenFile(dir.file("ex.tbl")).expectMessage("", Button::OK);
+    compare->trigger();
+    EXPECT_EQ(dialogs.last().text.find("ex.tbl is a table of type EX, the open table one of type "
+                                       "RACE."),
+              0u);
+    EXPECT_EQ(status->text(), "Compared with ex.tbl; module parameters differ: Retard, VOES "
+                              "Input for Retard");
+    EXPECT_EQ(status->toolTip(), "Retard: 0 here, 4 in ex.tbl\nVOES Input for Retard: False "
+                                 "here, True in ex.tbl");
+    // It also ends with the table, and so does the history.
+    dialogs.expectMessage("", Button::No);
     EXPECT_TRUE(compare->isChecked());
     trigger("mnuCloseTable");
     EXPECT_TRUE(dialogs.done());

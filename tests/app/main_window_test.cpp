@@ -1,6 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ui/help_viewer.h"
+#include "table/ui/grid_editing.h"
 #include "window_fixture.h"
 
+#include <QDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <filesystem>
 #include <tuple>
 
 using namespace kv;
@@ -23,6 +32,16 @@ TEST_F(Window, StartsWithNoTableAndItsMenusAnswer) {
     trigger("mnuCloseTable"); // no table open: no question, and the maker's name goes
     EXPECT_EQ(w->windowTitle(), "Kestrel Vanta Version " KV_VERSION);
 
+    // At its smallest the window still gives the chart and every grid cell room for
+    // their texts.
+    w->resize(w->minimumSize());
+    w->resizeLayout();
+    const QSize chart = w->chart()->minimumUncutSize(), cell = w->grid()->minimumCellSize();
+    EXPECT_TRUE(w->chart()->width() >= chart.width() && w->chart()->height() >= chart.height());
+    for (int c = 0; c < model()->columnCount(); ++c)
+        EXPECT_GE(w->grid()->columnWidth(c), cell.width()) << c;
+    EXPECT_GE(w->grid()->rowHeight(1), cell.height());
+
     w->setTableShown(true);
     dialogs.expectMessage("Save advance table before exiting?", Button::Cancel)
         .expectMessage("Save advance table before exiting?", Button::No);
@@ -31,6 +50,21 @@ TEST_F(Window, StartsWithNoTableAndItsMenusAnswer) {
     trigger("mnuExit");
     EXPECT_TRUE(dialogs.done());
     EXPECT_FALSE(w->isVisible());
+
+    // Help shows its file, or says that it is missing; so does a window without its chart
+    // template.
+    trigger("mnuHelpContents");
+    auto* help = w->findChild<QDialog*>("helpViewer");
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    for (const char* name : {"Kestrel_Vanta_Help.html", "Vanta_Chart.oc2"})
+        std::filesystem::remove(dir.file(name));
+    dialogs.expectMessage("Help file " + dir.file("Kestrel_Vanta_Help.html") + " not found.",
+                          Button::OK);
+    trigger("mnuHelpContents");
+    dialogs.expectMessage("Chart template file Vanta_Chart.oc2 not found.", Button::OK);
+    MainWindow other(defaultBranding(), &dialogs, QString::fromStdString(dir.path().string()));
+    EXPECT_TRUE(dialogs.done());
 }
 
 TEST_F(Window, TypedCellsAreCheckedAndOnlyRaceTablesTakeTyping) {
@@ -47,4 +81,55 @@ TEST_F(Window, TypedCellsAreCheckedAndOnlyRaceTablesTakeTyping) {
     EXPECT_EQ(w->chart()->valueLabelText(), "25.0");
     w->applyInteraction("EX");
     EXPECT_FALSE(model()->flags(lowAt500) & Qt::ItemIsEditable);
+}
+
+TEST_F(Window, KeysReachTheCommandsAndTheStatusBarShowsTheTableItsLimitsAndTheModule) {
+    const std::pair<const char*, QKeySequence::StandardKey> keys[] = {
+        {"mnuNewTable", QKeySequence::New},
+        {"mnuOpenTable", QKeySequence::Open},
+        {"mnuSaveTable", QKeySequence::Save},
+        {"mnuPrintTable", QKeySequence::Print},
+        {"mnuHelpContents", QKeySequence::HelpContents}};
+    for (const auto& [name, key] : keys)
+        EXPECT_EQ(w->action(name)->shortcut(), QKeySequence(key)) << name;
+    auto* type = w->findChild<QLabel*>("lblTableType");
+    EXPECT_FALSE(type->isVisible() || w->action("mnuEditCopy")->isEnabled()); // no table yet
+
+    s().ExMaxTable.fill(30);
+    s().FirmwareID = "VANTA 8.1 EX";
+    kv::test::showTable(*w, "EX", kv::test::curves(10, 5));
+    EXPECT_TRUE(type->isVisible());
+    EXPECT_EQ(type->text(), "EX table");
+    EXPECT_EQ(w->findChild<QLabel*>("lblModuleId")->text(), "Module: VANTA 8.1 EX");
+    EXPECT_TRUE(w->grid()->toolTip().contains("Shift+F10"));
+    EXPECT_EQ(w->chart()->limitSeries(kLow)->at(15).y(), 30);
+
+    // Shift+F10 and the menu key open the pop-up; the Edit menu runs its commands.
+    w->grid()->setCurrentCell(2, 3);
+    for (const QKeyCombination key : {Qt::SHIFT | Qt::Key_F10, QKeyCombination(Qt::Key_Menu)}) {
+        QTest::keyClick(w->grid(), key.key(), key.keyboardModifiers());
+        EXPECT_TRUE(w->popupMenu()->isVisible());
+        w->popupMenu()->hide();
+    }
+    EXPECT_FALSE(w->action("mnuEditPaste")->isEnabled());
+    trigger("mnuEditCopy");
+    EXPECT_TRUE(w->action("mnuEditPaste")->isEnabled());
+    EXPECT_EQ(s().CopyBuffer, "13.0");
+    dialogs.expectInput(kModifyPrompt, "+1");
+    trigger("mnuEditModify");
+    EXPECT_EQ(s().live.value(kWot, 3), 14);
+
+    trigger("mnuHelpContents");
+    auto* help = w->findChild<HelpViewer*>();
+    ASSERT_TRUE(help && help->isVisible());
+    EXPECT_EQ(help->sections()->count(), 16);
+    help->findBox()->setText("Shift+F10");
+    EXPECT_TRUE(help->findNext());
+    QInputDialog modify;
+    modify.setWindowTitle("Modify Selection");
+    EXPECT_EQ(helpSectionFor(&modify), "modify");
+
+    dialogs.expectMessage("Save advance table before closing file?", Button::No);
+    trigger("mnuCloseTable");
+    EXPECT_FALSE(type->isVisible() || w->chart()->limitSeries(kLow));
 }

@@ -8,6 +8,7 @@
 #include "../link/sim_process.h"
 
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 
 using namespace kv;
@@ -92,6 +93,19 @@ TEST(Download, TheModulesTableIsShownAsDownloadedDataWithinTheLimitsOfItsType) {
                 EXPECT_EQ(b.s().live.value(c, p), id == kRaceId ? 44.8 : b.s().ExMaxTable(p, c));
         EXPECT_TRUE(id != kRaceId || b.s().live.text(1, 16) == "44.8");
     }
+    // Now with a table open, it asks to save it first: Cancel keeps it and sends nothing.
+    // Without the limit file of the module's type, no table is left.
+    Bench b(kExId, {"--image", imageHex(255)});
+    kv::test::showTable(*b.w, "RACE", kv::test::curves(1, 2));
+    b.dialogs.expectMessage("Save advance table before downloading?", Button::Cancel);
+    b.run("mnuDownload");
+    EXPECT_TRUE(b.w->tableShown() && b.sim->log().empty());
+    std::filesystem::remove(b.dir.file("Vanta_EX_Max.dat"));
+    b.dialogs.expectMessage("Save advance table before downloading?", Button::No)
+        .expectMessage(std::string("Firmware ID: ") + kExId, Button::OK)
+        .expectMessage("Vanta_EX_Max.dat not found.", Button::OK);
+    b.run("mnuDownload");
+    EXPECT_FALSE(b.w->tableShown());
 }
 
 // Escape while reading, with no second transfer let in meanwhile, and data that differed

@@ -123,8 +123,11 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
     EXPECT_EQ(read("n.tbl"), readCurveFile(std::string(KV_DATA_DIR) + "/Tarrow_EX_Max.dat"));
 }
 
-TEST_F(Cli, BadUsageExitsWith2AndWritesNothing) {
+// A bad use exits 2, a file the command cannot read or write 1, with a message; neither
+// leaves an output file behind.
+TEST_F(Cli, BadUsageExits2AFailure1AndNeitherWritesAnything) {
     writeAll(dir.file("in.tbl"), tableFileText({}, {}, "RACE"));
+    writeAll(dir.file("bad.tbl"), "no table");
     for (const char* bad :
          {"show in.tbl --xml", "write in.tbl", "write in.tbl -o x.tbl -o x.tbl",
           "new --type EX --type RACE --slope 1 -o x.tbl", "new --type tarrow --slope 1 -o x.tbl",
@@ -137,6 +140,14 @@ TEST_F(Cli, BadUsageExitsWith2AndWritesNothing) {
           "interpolate in.tbl --cells 1,1:2,2 -o x.tbl",
           "smooth in.tbl --cells 2,16:2,15 -o x.tbl"})
         EXPECT_TRUE(cli(bad) == 2 && err.find("usage: ") != std::string::npos) << bad << err;
+    for (const char* failing :
+         {"new --type EX --slope 1 -o no/such/x.tbl", "modify in.tbl +1 -o no/such/x.tbl",
+          "modify missing.tbl +1 -o x.tbl", "modify bad.tbl +1 -o x.tbl",
+          "print missing.tbl -o x.pdf", "print bad.tbl -o x.pdf"}) {
+        EXPECT_EQ(cli(failing), 1) << failing;
+        EXPECT_NE(err, "") << failing;
+    }
+    EXPECT_FALSE(fs::exists(dir.file("x.pdf")));
     for (const char* cells :
          {"0,1:2,2", "1,1:2,17", "1,1", "a,1:2,2", "1,1:2,2:2,2", "'1, 1:2,2'", "+1,1:2,2", "''"}) {
         EXPECT_EQ(cli("modify in.tbl +1 -o x.tbl --cells " + std::string(cells)), 2) << cells;
@@ -181,14 +192,16 @@ TEST_F(Cli, EditsApplyTheirRulesToTheFileWithTheLimitsOfItsType) {
     }
 }
 
-TEST_F(Cli, DiffAndShowExitAsDiffDoesAndFailWhenTheirOutputCannotBeWritten) {
+// diff lists every cell and parameter that differs, as text or JSON, and exits as diff
+// does; show prints the parameters and the grid as the window shows it. Standard output
+// that cannot be written fails either.
+TEST_F(Cli, DiffAndShowPrintEveryDifferenceAndFailWhenTheirOutputCannotBeWritten) {
     Table16x2 t;
     t.fill(20);
-    Table16x2 changed = t, high = t;
+    Table16x2 changed = kv::test::changedAtEnds(t), high = t;
     changed(4, kLow) = 20.000000000000004; // the next double: one decimal hides it
-    const ModuleParameters q{0, 0, 2, 6100, false, true, false, true};
     writeAll(dir.file("a.tbl"), tableFileText(t, {}, "RACE"));
-    writeAll(dir.file("b.tbl"), tableFileText(changed, q, "RACE"));
+    writeAll(dir.file("b.tbl"), tableFileText(changed, kv::test::kParams, "RACE"));
     // Read as Open Table reads them: cells above the EX limits lowered to them, an RPM limit
     // out of range put back, so these two are the same.
     high(1, kWot) = 39.5;
@@ -198,8 +211,28 @@ TEST_F(Cli, DiffAndShowExitAsDiffDoesAndFailWhenTheirOutputCannotBeWritten) {
     EXPECT_EQ(cli("diff ex1.tbl ex2.tbl"), 0);
     EXPECT_EQ(cli("diff a.tbl missing.tbl"), 2);
     EXPECT_EQ(cli("diff a.tbl b.tbl"), 1);
-    EXPECT_EQ(out, "Low 1500 RPM: 20 -> 20.000000000000004\nRPMLimit: 3000 -> 6100\n"
-                   "KickStartFlag: False -> True\n");
+    EXPECT_EQ(out, "WOT 0 RPM: 20 -> 21.5\nWOT 3500 RPM: 20 -> 22.5\nWOT 7500 RPM: 20 -> 23.5\n"
+                   "Low 0 RPM: 20 -> 24.5\nLow 1500 RPM: 20 -> 20.000000000000004\n"
+                   "Low 3500 RPM: 20 -> 25.5\nLow 7500 RPM: 20 -> 26.5\n"
+                   "RearOffset: 0 -> -3\nRetardVal: 0 -> 7\nCrankRevs: 2 -> 3\n"
+                   "RPMLimit: 3000 -> 6200\nFixedLimFlag: False -> True\n"
+                   "SelEEPROMTblFlag: True -> False\nRetardEnableFlag: False -> True\n");
+    EXPECT_EQ(cli("diff a.tbl b.tbl --json"), 1);
+    EXPECT_EQ(out.find(R"({"same": false, "cells": [{"curve": "WOT", "rpm": 0, "a": 20, "b": )"
+                       R"(21.5}, {"curve": "WOT", "rpm": 3500, )"),
+              0u);
+    EXPECT_NE(out.find(R"({"name": "RetardVal", "a": 0, "b": 7}, {"name": "CrankRevs", "a": 2, )"
+                       R"("b": 3}, {"name": "RPMLimit", "a": 3000, "b": 6200})"),
+              std::string::npos);
+    EXPECT_EQ(cli("show b.tbl"), 0);
+    EXPECT_EQ(out.substr(0, out.find("MAP/RPM")),
+              "Type: RACE\nRearOffset: -3\nRetardVal: 7\nRPMLimit: 6200\nCrankRevs: 3\n"
+              "FixedLimFlag: True\nSelEEPROMTblFlag: False\nRetardEnableFlag: True\n"
+              "KickStartFlag: False\n");
+    EXPECT_NE(
+        out.find("\nLow     24.5    20.0    20.0    20.0    20.0    20.0    20.0    25.5    "
+                 "20.0    20.0    20.0    20.0    20.0    20.0    20.0    26.5\nWOT     21.5"),
+        std::string::npos);
     // Standard output that cannot be written fails the command; diff's trouble is 2.
     for (const std::string c : {"diff a.tbl b.tbl", "show a.tbl --json", "image a.tbl", "--help"}) {
         EXPECT_EQ(cli(c + " >/dev/full 2>err #"), c[0] == 'd' ? 2 : 1) << c; // "#": not >out

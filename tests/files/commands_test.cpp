@@ -25,9 +25,7 @@ protected:
     // Writes a table file into the program folder.
     std::string write(const std::string& name, const Table16x2& t, const std::string& type = "RACE",
                       const std::string& extra = "") {
-        ModuleParameters p;
-        p.RPMLimit = 6200;
-        writeAll(dir.file(name), tableFileText(t, p, type) + extra);
+        writeAll(dir.file(name), tableFileText(t, kv::test::kParams, type) + extra);
         return dir.file(name);
     }
     // Opens `path` with no table shown, expecting it to succeed.
@@ -52,9 +50,8 @@ TEST_F(Commands, OpenShowsTheFileAndSaveWritesTheLiveTable) {
     expectShown("race.tbl");
     EXPECT_EQ(shell.interaction, "RACE");
     EXPECT_EQ(s().live.values, curves(10.04, 20.25));
-    EXPECT_EQ(s().live.text(1, 1), "21.2"); // Low at one decimal, the half to even
-    EXPECT_EQ(s().RPMLimit, 6200);
-    EXPECT_FALSE(s().KickStartFlag); // the file says False
+    EXPECT_EQ(s().live.text(1, 1), "21.2");   // Low at one decimal, the half to even
+    EXPECT_EQ(s().params, kv::test::kParams); // KickStartFlag too: the file says False
     EXPECT_EQ(s().EEPROMBuffer[0], 0);
 
     s().live.values(3, kLow) = 12.345678901234567;

@@ -87,10 +87,10 @@ TEST(CurveData, IsItsLayoutAndNothingElse) {
 
 // What is written reads back exactly, whatever ended its lines and whoever wrote it.
 TEST(TableFile, WritesTheParameterSectionAndReadsBackExactly) {
-    EXPECT_EQ(tableFileText(kRamp, {0, 0, 2, 5700}, "RACE").substr(curveDataText(kRamp).size()),
-              "!Module Parameters\r\n!RearOffset:  0\r\n!RetardVal:  0\r\n!RPMLimit:  5700\r\n"
-              "!CrankRevs:  2\r\n!FixedLimFlag: False\r\n!SelEEPROMTblFlag: True\r\n"
-              "!RetardEnableFlag: False\r\n!KickStartFlag: False\r\n!Version: RACE\r\n");
+    EXPECT_EQ(tableFileText(kRamp, kv::test::kParams, "RACE").substr(curveDataText(kRamp).size()),
+              "!Module Parameters\r\n!RearOffset: -3\r\n!RetardVal:  7\r\n!RPMLimit:  6200\r\n"
+              "!CrankRevs:  3\r\n!FixedLimFlag: True\r\n!SelEEPROMTblFlag: False\r\n"
+              "!RetardEnableFlag: True\r\n!KickStartFlag: False\r\n!Version: RACE\r\n");
     // Every double reads back bit for bit, in range or not.
     TempDir dir;
     ProgramState s;
@@ -103,7 +103,7 @@ TEST(TableFile, WritesTheParameterSectionAndReadsBackExactly) {
             if (p < 4 || !std::isfinite(s.live.values(p, c)))
                 s.live.values(p, c) = specials[p < 4 ? 2 * p + c - 3 : 5];
         }
-    s.params = {-3, 7, 1, 9900, true, false, true, true};
+    s.params = kv::test::kOtherParams;
     s.TableType = "TEX";
     ASSERT_TRUE(writeTableFile(dir.file("t.tbl"), s));
     const std::string good = kv::test::readAll(dir.file("t.tbl"));
@@ -127,7 +127,7 @@ TEST(TableFile, WritesTheParameterSectionAndReadsBackExactly) {
         const auto back = readTableFile(dir.file("t.tbl"));
         ASSERT_TRUE(back) << what;
         EXPECT_EQ(std::memcmp(&back->values, &s.live.values, sizeof back->values), 0) << what;
-        EXPECT_EQ(read(back->parameterLines), "-3 7 1 9900 1011 TEX") << what;
+        EXPECT_EQ(read(back->parameterLines), "4 2 1 8100 0011 TEX") << what;
     }
 }
 

@@ -106,10 +106,13 @@ TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
         p.RetardEnableFlag = c.retard;
         EXPECT_EQ(flagByte(c.module, p), c.byte) << int(c.byte);
     }
-    const auto d = decodeWith(37, 0x39);
-    EXPECT_TRUE(d.FixedLimFlag && d.SelEEPROMTblFlag && d.KickStartFlag && d.RetardEnableFlag);
-    const auto e = decodeWith(37, 0xC6);
-    EXPECT_FALSE(e.FixedLimFlag || e.SelEEPROMTblFlag || e.KickStartFlag || e.RetardEnableFlag);
+    // Each parameter and flag comes back from its own place.
+    for (const ModuleParameters& p : {test::kParams, test::kOtherParams}) {
+        Table16x2 t;
+        ModuleParameters back;
+        decodeImage(encodeImage(t, p, 20, 0xC6), t, back);
+        EXPECT_EQ(back, p) << p.RPMLimit;
+    }
 
     // Byte 36 is the module's own; one past the angle range is replaced.
     const EEPROMImage image = encodeAll(12.5, {}, 200, 0x06);
@@ -138,6 +141,14 @@ TEST(PortMap, NamesNumbersAndStoredValues) {
     EXPECT_EQ(parseStoredPort(" 12 "), 12);
     for (const char* bad : {"", "3.5", "3x", "0", "256", "-1", "99999999999999999999"})
         EXPECT_THROW((void)parseStoredPort(bad), KvError) << bad;
+    // A USB adapter whose latency timer is above 1 ms gets a note in the port frame.
+    test::TempDir sys;
+    const auto timer = sys.path() / "bus/usb-serial/devices/ttyUSB0/latency_timer";
+    std::filesystem::create_directories(timer.parent_path());
+    test::writeAll(timer, "16\n");
+    EXPECT_EQ(latencyNote("/dev/ttyUSB0", sys.path().string()),
+              "USB latency timer 16 ms: transfers will be slow. Set it to 1 ms (see "
+              "docs/module-link.md).");
     try {
         (void)parseStoredPort("abc");
         ADD_FAILURE() << "abc taken for a port";

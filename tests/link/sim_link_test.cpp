@@ -10,13 +10,18 @@
 #include "link/ui/serial_channel.h"
 #include "scripted_module.h"
 #include "sim_process.h"
+#include "support/test_files.h"
 
 #include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <QTimer>
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 
 namespace kv::test {
 namespace {
@@ -51,23 +56,30 @@ TEST(SerialChannel, OpenedLineRuns56000Baud8N1) {
 }
 
 TEST(SerialChannel, OpeningThatFailsSaysWhyAndNamesTheDevice) {
-    RawPty pty;
+    RawPty pty, locked;
+    ::chmod(locked.device.c_str(), 0); // root's own is closed to any other user already
     SerialChannel holder([&](int) { return pty.device; });
     holder.open();
-    SerialChannel channel([&](int n) { return n == 4 ? "/dev/kv-no-such-port" : pty.device; });
-    for (const auto& [port, why] : {std::pair{4, "does not exist"}, {1, "is in use"}}) {
+    SerialChannel channel([&](int n) {
+        return n == 4 ? "/dev/kv-no-such-port" : n == 5 ? locked.device : pty.device;
+    });
+    const auto refused = [&](int port, const char* why) {
         channel.setPort(port);
         try {
             channel.open();
-            ADD_FAILURE() << "Com" << port << " opened";
         } catch (const KvError& e) {
-            EXPECT_TRUE(e.description().starts_with("Com" + std::to_string(port)))
-                << e.description();
-            EXPECT_NE(e.description().find(channel.device()), std::string::npos) << e.description();
-            EXPECT_NE(e.description().find(why), std::string::npos) << e.description();
+            const std::string& d = e.description();
+            EXPECT_NE(d.find("Com" + std::to_string(port) + " (" + channel.device() + ")"),
+                      std::string::npos)
+                << d;
+            EXPECT_NE(d.find(why), std::string::npos) << d;
         }
-        EXPECT_FALSE(channel.isOpen());
-    }
+        return !channel.isOpen();
+    };
+    EXPECT_TRUE(refused(4, "does not exist"));
+    EXPECT_TRUE(refused(1, "is in use"));
+    EXPECT_EQ(asOrdinaryUser([&] { return refused(5, "must be in the dialout group") ? 0 : 2; }),
+              0);
 }
 
 struct SimLink : ::testing::Test {
@@ -82,15 +94,6 @@ struct SimLink : ::testing::Test {
     SerialChannel channel{[this](int) { return sim->device(); }};
     QtLinkHost host{state, dialogs, channel, progress};
 };
-
-TEST_F(SimLink, IdentificationGivesTheTableType) {
-    start({"--id", "V1005T EX 2.3", "--no-pace"});
-    ReadFirmwareID(host);
-    EXPECT_TRUE(state.CommOKFlag);
-    EXPECT_EQ(state.FirmwareID, "V1005T EX 2.3");
-    EXPECT_EQ(state.TableType, "TEX");
-    EXPECT_FALSE(channel.isOpen());
-}
 
 TEST_F(SimLink, WriteAndVerifyProgramTheModuleWithThePausesBetweenBytes) {
     start({});
@@ -156,7 +159,10 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         auto c = std::make_unique<LinkController>(state, dialogs, progress,
                                                   std::make_unique<PortSettings>(ini));
         c->attachPortFrame(frame);
-        c->setDeviceSource([] { return std::vector<SerialDevice>{{"/dev/ttyUSB0", "", ""}}; });
+        // The standard device of Com3 is reported too: it is listed once, as the standard.
+        c->setDeviceSource([] {
+            return std::vector<SerialDevice>{{"/dev/ttyS2", "", ""}, {"/dev/ttyUSB0", "", ""}};
+        });
         return c;
     };
     auto* ports = frame.findChild<QComboBox*>("cboPort");
@@ -166,8 +172,11 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         EXPECT_EQ(value("Properties/CommPort"), "1");
         Q_EMIT ports->activated(2);
         frame.show();
-        EXPECT_EQ(frame.listedDevices(), QStringList{"/dev/ttyUSB0"});
+        EXPECT_EQ(frame.listedDevices(), (QStringList{"/dev/ttyS2", "/dev/ttyUSB0"}));
+        EXPECT_EQ(frame.findChild<QComboBox*>("cboDevice")->count(), 3);
+        frame.setStatus("No module answered."); // a search's result goes with the choice
         Q_EMIT frame.findChild<QComboBox*>("cboDevice")->activated(1);
+        EXPECT_TRUE(frame.findChild<QLabel*>("lblFindStatus")->isHidden());
     }
     EXPECT_EQ(value("Properties/CommPort"), "3");
     EXPECT_EQ(value("Ports/Com3"), "/dev/ttyUSB0");
@@ -182,15 +191,45 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         EXPECT_THROW(controller()->loadStoredPort(), KvError) << bad;
         EXPECT_EQ(state.CommPort, 3);
     }
+
+    // Find module asks each listed device: No keeps the port's device, Yes takes the one
+    // that answered, and the button is offered again after each search.
+    SimProcess sim({"--id", "VANTA 8.1 EX", "--no-pace"});
+    const QString found = QString::fromStdString(sim.device());
+    auto c = controller();
+    c->setDeviceSource([&] {
+        return std::vector<SerialDevice>{{"/dev/kv-none", "", ""}, {found, "", ""}};
+    });
+    frame.hide();
+    frame.show(); // the list read afresh
+    auto* list = frame.findChild<QComboBox*>("cboDevice");
+    EXPECT_EQ(list->itemText(0) + "|" + list->itemText(3),
+              QString::fromUtf8("Standard: /dev/ttyS2|/dev/ttyUSB0 \u2013 stored for Com3"));
+    const std::string question = "Module \"VANTA 8.1 EX\" answered on " + sim.device() +
+                                 ".\r\n\r\nUse this device for Com3?";
+    dialogs.expectMessage(question, Button::No).expectMessage(question, Button::Yes);
+    auto* find = frame.findChild<QPushButton*>("cmdFindModule");
+    for (const char* device : {"/dev/ttyUSB0", sim.device().c_str()}) {
+        find->click();
+        EXPECT_EQ(value("Ports/Com3"), device);
+        EXPECT_TRUE(find->isEnabled());
+    }
+    EXPECT_TRUE(dialogs.done());
 }
 
 // The companion's link commands as a script runs them: the reply, or the exit status of
-// a bad use (2) or a failure (1), such as a RACE table for a TEX module.
+// a bad use (2) or a failure (1): a RACE table for a TEX module, a port that is not
+// there or where nothing answers, a file it cannot write or read, a failed verification.
 TEST(CliLink, EveryCommandAgainstTheEmulator) {
     SimProcess sim({"--id", "V1005T-EX \"2\"", "--no-pace"});
-    ASSERT_TRUE(sim.started());
+    SimProcess faulty({"--fault", "bad-read=5", "--no-pace"});
+    ASSERT_TRUE(sim.started() && faulty.started());
+    RawPty silent;
+    const QString port = QString::fromStdString(sim.device()), none = "/dev/kv-no-such-port",
+                  quiet = QString::fromStdString(silent.device);
     QTemporaryDir dir;
-    const QString table = dir.filePath("t.tbl"), saved = dir.filePath("module.tbl");
+    const QString table = dir.filePath("t.tbl"), saved = dir.filePath("module.tbl"),
+                  unwritten = dir.filePath("no/such/m.tbl");
     // Advance bytes 57 then 1, 28, offset 56, retard 200, cranking 7, 20, flags, 58.
     const QString hex = QString("39").repeated(16) + QString("01").repeated(16) + "1c38c80714393a";
     const struct {
@@ -198,7 +237,7 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         int status;
         QString out; // the start of standard output
     } cases[] = {
-        {{"id", "--port", QString::fromStdString(sim.device()), "--json"},
+        {{"id", "--port", port, "--json"},
          0,
          R"({"FirmwareID": "V1005T-EX \"2\"", "type": "TEX"})"},
         {{"decode", hex, "--json"},
@@ -210,12 +249,18 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         {{"image", table, "--module", "36=60,37=255"},
          0,
          "26263d577085949ba1a3a3a3a19e9b992e2e577d9baeb8bdbfbfbebcb9b6b2af1c1c00021cce1e"},
-        {{"download", "--port", QString::fromStdString(sim.device()), "-o", saved}, 0, ""},
-        {{"upload", "--port", QString::fromStdString(sim.device()), saved},
-         0,
-         "Upload completed.\n"},
-        {{"upload", "--port", QString::fromStdString(sim.device()), table}, 1, ""},
-        {{"id", "--port", "/dev/kv-no-such-port"}, 1, ""},
+        {{"download", "--port", port, "-o", saved}, 0, ""},
+        {{"upload", "--port", port, saved}, 0, "Upload completed.\n"},
+        {{"upload", "--port", port, table}, 1, ""},
+        {{"upload", "--port", QString::fromStdString(faulty.device()), saved}, 1, ""},
+        {{"upload", "--port", port, dir.filePath("none.tbl")}, 1, ""},
+        {{"upload", "--port", none, saved}, 1, ""},
+        {{"upload", "--port", quiet, saved}, 1, ""},
+        {{"download", "--port", port, "-o", unwritten}, 1, ""},
+        {{"download", "--port", none, "-o", unwritten}, 1, ""},
+        {{"download", "--port", quiet, "-o", unwritten}, 1, ""},
+        {{"id", "--port", none}, 1, ""},
+        {{"id", "--port", quiet}, 1, ""},
         {{"download", "--port", "nowhere"}, 2, ""},
         {{"image", dir.filePath("none.tbl")}, 1, ""},
         {{"id"}, 2, ""},
@@ -231,6 +276,7 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         EXPECT_EQ(p.exitCode(), c.status) << c.args.join(' ').toStdString();
         EXPECT_EQ(out.left(c.out.size()), c.out) << c.args.join(" ").toStdString();
     }
+    EXPECT_FALSE(QFileInfo::exists(unwritten));
 }
 
 } // namespace

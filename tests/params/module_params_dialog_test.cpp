@@ -3,6 +3,7 @@
 #include "params/module_params.h"
 #include "params/ui/module_params_dialog.h"
 #include "support/scripted_dialogs.h"
+#include "support/test_files.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -55,8 +56,8 @@ TEST(ModuleParamsDialog, OpeningSteps) {
     const std::tuple<const char*, P, const char*> cases[] = {
         {"RACE", {0, 0, 2, 5750, true}, "10 0 72 5750+ 5 0+ 1 2+ -x--"},
         {"RACE", {0, 0, 2, 12000, true}, "10 0 30 12000+ 5 0+ 1 2+ -x--"},
-        {"RACE", {-3, 7, 1, 6100, false, false, false, true}, "10 0 99 3000 8 -3+ 2 1 x--x"},
-        {"RACE", {4, 7, 3, 3000, false, true, true}, "3 7+ 99 3000 1 4+ 0 3+ --x-"},
+        {"RACE", kv::test::kParams, "3 7+ 67 6200+ 8 -3+ 0 3+ xxx-"},
+        {"RACE", kv::test::kOtherParams, "8 2+ 99 3000 1 4+ 2 1 x-xx"},
         {"EX", {-3}, "10 0 99 3000 5 0 1 2+ ----"},
         {"TEX", {2}, "10 0 99 3000 5 0 1 2+ ----"}};
     for (const auto& [type, before, view] : cases) {

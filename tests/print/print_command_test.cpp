@@ -9,6 +9,7 @@
 #include "support/test_files.h"
 #include "table/ui/advance_chart.h"
 
+#include <QDateTime>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -23,8 +24,9 @@ struct FakePrinters : PrinterSeam {
         m_printer.setOutputFileName(QString::fromStdString(pdf)); // PDF output with a name
         return pdf.empty() ? nullptr : &m_printer;
     }
-    void setup(QWidget*) override {}
+    void setup(QWidget*) override { ++setups; }
     std::string pdf;
+    int setups = 0;
     QPrinter m_printer;
 };
 
@@ -78,6 +80,8 @@ TEST(PrintTable, PrintsBothPagesOrSaysWhyNot) {
                        "under Print Setup.",
                        Button::Abort);
     w.action("mnuPrintTable")->trigger();
+    w.action("mnuPrintSetup")->trigger();
+    EXPECT_EQ(printers->setups, 1);
 
     // A printer that cannot write: Retry tries again, Abort gives up.
     printers->pdf = dir.file("missing/report.pdf");
@@ -100,4 +104,7 @@ TEST(PrintTable, PrintsBothPagesOrSaysWhyNot) {
                   "Advance Curves"});
     expectOnPage(printers->pdf, 2,
                  {"Serial/Comment: SN 0042", "Select EEPROM Advance Table: True"});
+    // The short date and the long time, without a time zone ("UTC", "CEST").
+    const QString zone = QDateTime::currentDateTime().timeZoneAbbreviation();
+    EXPECT_FALSE(QString::fromStdString(reportTimestamp()).endsWith(zone)) << reportTimestamp();
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "print/report_layout.h"
+#include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +38,7 @@ TEST(ReportLayout, DataPageLinesInOrderAtTheirColumns) {
     in.printedAt = "12/6/2026 9:41:07 PM";
     in.comment = "SN 0042";
     in.FirmwareID = "VANTA 8.1 EX";
-    in.params = {-3, 0, 2, 5700};
+    in.params = test::kParams;
     // clang-format off
     const std::vector<std::string> expected = {
         kHeading, "", "         Serial/Comment: SN 0042", "", "         Advance Table", "",
@@ -48,23 +49,27 @@ TEST(ReportLayout, DataPageLinesInOrderAtTheirColumns) {
         "         WOT     20.5    21.0    21.5    22.0    22.5    23.0    23.5    24.0    24.5    "
         "25.0    25.5    26.0    26.5    27.0    27.5    28.12345",
         "", "", "         Firmware ID:        VANTA 8.1 EX", "",
-        "         Cranking Revs:                 2",
+        "         Cranking Revs:                 3",
         "         Rear Cylinder Offset (Deg):   -3.0",
-        "         Retard (Deg):                 0.0",
-        "         Fixed RPM Limit:              5700", "",
+        "         Retard (Deg):                 7.0",
+        "         Fixed RPM Limit:              6200", "",
         "         Kick Start Mode Enabled:      False",
-        "         Retard Feature Enabled:       False",
-        "         Fixed RPM Limit Enabled:      False",
-        "         Select EEPROM Advance Table:  True"};
+        "         Retard Feature Enabled:       True",
+        "         Fixed RPM Limit Enabled:      True",
+        "         Select EEPROM Advance Table:  False"};
     // clang-format on
     EXPECT_EQ(paper(dataPageLines(in)), expected);
     EXPECT_EQ(paper(chartPageLines(in)), (std::vector<std::string>{kHeading, expected[2]}));
 
     // Kick start: no cranking line. No comment: no comment line on either page.
-    in.params.KickStartFlag = true;
+    in.params = test::kOtherParams;
     in.comment.clear();
     std::vector<std::string> want = expected;
+    want[14] = "         Rear Cylinder Offset (Deg):   4.0";
+    want[15] = "         Retard (Deg):                 2.0";
+    want[16] = "         Fixed RPM Limit:              8100";
     want[18] = "         Kick Start Mode Enabled:      True";
+    want[20] = "         Fixed RPM Limit Enabled:      False";
     want.erase(want.begin() + 13);
     want.erase(want.begin() + 2);
     EXPECT_EQ(paper(dataPageLines(in)), want);

@@ -121,4 +121,12 @@ Table16x2 curves(double wot, double low, double step) {
     return t;
 }
 
+Table16x2 changedAtEnds(Table16x2 t) {
+    double by = 1.5;
+    for (int curve : {kWot, kLow})
+        for (int p : {1, 8, kPoints})
+            t(p, curve) += by++;
+    return t;
+}
+
 } // namespace kv::test

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "table/program_state.h"
 #include "table/table16x2.h"
 
 #include <filesystem>
@@ -40,5 +41,15 @@ void writeAll(const std::string& path, const std::string& bytes);
 
 // Curves rising by `step` a point: WOT from wot + step, Low from low + step.
 [[nodiscard]] Table16x2 curves(double wot, double low, double step = 1);
+
+// `t` changed at the first, the eighth and the last point of each curve, each by an amount
+// of its own, so that a loop stopping short or starting late misses one of them.
+[[nodiscard]] Table16x2 changedAtEnds(Table16x2 t);
+
+// Module parameters each away from its default and unlike the others. The flags
+// (FixedLim, SelEEPROMTbl, RetardEnable, KickStart) are True, False, True, False in the
+// one and False, False, True, True in the other: any two flags differ in one of them.
+inline constexpr ModuleParameters kParams{-3, 7, 3, 6200, true, false, true, false};
+inline constexpr ModuleParameters kOtherParams{4, 2, 1, 8100, false, false, true, true};
 
 } // namespace kv::test

@@ -6,6 +6,7 @@
 #include "table/drag_rules.h"
 #include "table/grid_edit.h"
 #include "table/numbers.h"
+#include "table/window_layout.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -35,6 +36,14 @@ TEST(Numbers, ReadingRoundingAndTexts) {
     EXPECT_EQ(toInt16(32767.4) + toInt16(-32768.5), -1);
     for (double v : {32767.5, leadingNumber("1e999"), double(NAN)})
         EXPECT_THROW((void)toInt16(v), KvError) << v;
+}
+
+TEST(WindowLayout, ChartAboveTheGridInWholeTwipsHalvesToEven) {
+    const WindowLayout l = layoutFor(9000.5, 6001);
+    EXPECT_EQ(std::tie(l.chart.top, l.chart.width, l.chart.height, l.grid.top, l.grid.width,
+                       l.grid.height),
+              std::tuple(0, 9000, 4201, 4201, 8850, 1075));
+    EXPECT_EQ(std::pair(gridRowHeight(1075), gridColumnWidth(8850)), std::pair(348, 519));
 }
 
 TEST(CellEdit, TypedAdvanceIsHeldToTheLimitsOfTheTableType) {

@@ -30,6 +30,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <cmath>
 
 namespace kv {
@@ -46,7 +47,14 @@ MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolde
     setObjectName(QStringLiteral("frmKestrel_Main"));
     setWindowTitle(QStringLiteral("Kestrel Vanta Version " KV_VERSION));
     if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtDialogs>(this);
+        auto own = std::make_unique<QtDialogs>(this);
+        // A prompt that refers to Help offers it, at the prompt's own section.
+        own->setHelp([this](QWidget* prompt) { showHelp(helpSectionFor(prompt), prompt); });
+        // The file dialogs start where the user last was, in this run or an earlier one.
+        own->setFolderStore([this] { return m_link->settings().lastFolder(); },
+                            [this](const QString& f) { m_link->settings().setLastFolder(f); },
+                            m_folder);
+        m_ownDialogs = std::move(own);
         dialogs = m_ownDialogs.get();
     }
     m_dialogs = dialogs;
@@ -69,6 +77,7 @@ MainWindow::MainWindow(Branding branding, Dialogs* dialogs, QString programFolde
     m_link = std::make_unique<LinkController>(m_state, *m_dialogs, *m_progressFrame,
                                               std::move(portSettings));
     buildMenus();
+    buildStatusBar();
     // A device search asks the port's devices itself: no transfer may start meanwhile.
     connect(m_link.get(), &LinkController::searchingChanged, this, [this](bool searching) {
         for (const char* name : {"mnuDownload", "mnuUpload"})
@@ -95,18 +104,22 @@ void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction* newTable = addItem(file, "&New Table", "mnuNewTable");
+    newTable->setShortcut(QKeySequence::New);
     QAction* open = addItem(file, "&Open Table", "mnuOpenTable");
+    open->setShortcut(QKeySequence::Open);
     QAction* close = addItem(file, "&Close Table", "mnuCloseTable");
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep1"));
     QAction* save = addItem(file, "&Save Table", "mnuSaveTable");
+    save->setShortcut(QKeySequence::Save);
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep2"));
-    addItem(file, "&Print Table", "mnuPrintTable");
+    addItem(file, "&Print Table", "mnuPrintTable")->setShortcut(QKeySequence::Print);
     addItem(file, "Print Set&up...", "mnuPrintSetup");
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep3"));
     QAction* exit = addItem(file, "E&xit", "mnuExit");
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("mnuEdit"));
+    m_editMenu = edit;
     addItem(edit, "Edit &Module Parameters", "mnuEditModParams");
 
     QMenu* comm = menuBar()->addMenu(QStringLiteral("&Communications"));
@@ -118,6 +131,7 @@ void MainWindow::buildMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction* contents = addItem(help, "&Contents", "mnuHelpContents");
+    contents->setShortcut(QKeySequence::HelpContents);
     QAction* about = addItem(help, "&About...", "mnuAbout");
 
     // The grid's pop-up menu belongs to the window but never shows in the menu bar.
@@ -128,6 +142,7 @@ void MainWindow::buildMenus() {
     addItem(m_popup, "Modify", "mnuPopUpModify");
     wireGridEditing();
     wireHistoryAndCompare(file, edit);
+    wireEditMenu();
     wireBulkEdits(file, edit);
 
     connect(newTable, &QAction::triggered, this, [this] { runNewTable(*this, this); });
@@ -213,11 +228,20 @@ std::string MainWindow::companionPath(const std::string& name) const {
 
 void MainWindow::setTableShown(bool shown) {
     m_tableShown = shown;
-    if (!shown) forgetOpenTable();
+    if (!shown) {
+        forgetOpenTable();
+        m_chart->setLimits(std::nullopt);
+    }
     updateHistoryActions();
+    updateEditMenu();
     m_chart->setVisible(shown);
     m_grid->setVisible(shown);
-    if (shown) m_grid->setCurrentCell(0, 0);
+    if (shown) {
+        m_grid->setCurrentCell(0, 0);
+        // The keys act on the table from the moment it is shown.
+        m_grid->setFocus(Qt::OtherFocusReason);
+    }
+    updateStatus();
 }
 
 std::string MainWindow::caption() const {
@@ -239,6 +263,7 @@ bool MainWindow::loadChartTemplate() {
 void MainWindow::liveTableChanged() {
     m_model->storeChanged();
     m_chart->refresh();
+    updateStatus();
 }
 
 void MainWindow::hideValueLabel() {
@@ -292,16 +317,22 @@ void MainWindow::applyMinimumSize() {
     const double hForGrid = ((gridInnerH + frame * ty + 725) / 0.3) / ty + 2;
     const double hForChart = chart.height() / 0.7 + 2;
     // The layout works on the outer size; the minimum is of the inner one.
-    const QSize decoration = frameGeometry().size() - size();
+    const QSize decoration = frameGeometry().size() - size() - QSize(0, statusBarHeight());
     setMinimumSize(
         static_cast<int>(std::ceil(std::max<double>(wForGrid, chart.width()))) - decoration.width(),
         static_cast<int>(std::ceil(std::max(hForGrid, hForChart))) - decoration.height());
 }
 
+int MainWindow::statusBarHeight() const {
+    const QStatusBar* bar = findChild<QStatusBar*>();
+    return bar && !bar->isHidden() ? bar->sizeHint().height() : 0;
+}
+
 void MainWindow::resizeLayout() {
     runStep(*m_dialogs, [&] {
         const double tx = twipsPerPixelX(), ty = twipsPerPixelY();
-        const QSize outer = frameGeometry().size();
+        // The status bar lies below the area the layout shares out.
+        const QSize outer = frameGeometry().size() - QSize(0, statusBarHeight());
         const WindowLayout l = layoutFor(outer.width() * tx, outer.height() * ty);
         auto px = [](int twips, double tpp) { return static_cast<int>(twips / tpp); };
         m_chart->setGeometry(px(l.chart.left, tx), px(l.chart.top, ty), px(l.chart.width, tx),
@@ -325,7 +356,16 @@ void MainWindow::resetPort(bool minimised) {
 }
 
 void MainWindow::applyInteraction(const std::string& tableType) {
-    m_model->setEditable(tableType == "RACE");
+    const bool race = tableType == "RACE";
+    m_model->setEditable(race);
+    m_grid->setToolTip(race ? QStringLiteral("Click to select or double click to edit cell")
+                            : QStringLiteral("Click to select. The cells of an EX or TEX table "
+                                             "are not typed into: drag a point on the chart, or "
+                                             "use Paste or Modify Selection (Edit menu, right "
+                                             "button, Shift+F10 or the menu key)."));
+    // The limits each value is held to, drawn faintly over the curves.
+    m_chart->setLimits(race ? std::nullopt : std::optional<Table16x2>(m_state.ExMaxTable));
+    updateStatus();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* e) {
@@ -369,14 +409,44 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 }
 
 void MainWindow::mnuHelpContents_Click() {
+    showHelp({});
+}
+
+void MainWindow::showHelp(const QString& anchor, QWidget* over) {
     const QString path = m_folder + QStringLiteral("/Kestrel_Vanta_Help.html");
     if (!QFileInfo(path).isFile()) {
         m_dialogs->message("Help file " + path.toStdString() + " not found.", "Help", Buttons::OK,
                            Icon::Exclamation);
         return;
     }
-    if (!m_help) m_help = new HelpViewer(this);
-    m_help->showContents(path);
+    HelpViewer* viewer = m_help;
+    if (over) {
+        // A prompt that blocks the window: its help is its own, so that it can be read
+        // and scrolled while the prompt waits, and goes with it.
+        viewer = new HelpViewer(over);
+        viewer->setAttribute(Qt::WA_DeleteOnClose);
+    } else if (!m_help) {
+        viewer = m_help = new HelpViewer(this);
+    }
+    viewer->showSection(path, anchor);
+}
+
+QString helpSectionFor(const QWidget* prompt) {
+    if (!prompt) return {};
+    static const std::pair<const char*, const char*> kSections[] = {
+        {"New Table", "new"},
+        {"frmModParams", "params"},
+        {"Modify Selection", "modify"},
+        {"Open File", "files"},
+        {"Save File", "files"},
+        {"Compare With", "compare"},
+        {"Optional Information", "print"},
+        {"Printer Setup", "print"}};
+    for (const auto& [key, section] : kSections)
+        if (prompt->objectName() == QLatin1String(key) ||
+            prompt->windowTitle().contains(QLatin1String(key)))
+            return QString::fromLatin1(section);
+    return {};
 }
 
 void MainWindow::mnuAbout_Click() {
@@ -389,6 +459,15 @@ void MainWindow::escapePressed() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+    // F1 in a prompt of this window opens Help at the prompt's own section.
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_F1) {
+        QWidget* prompt = QApplication::activeModalWidget();
+        QWidget* target = prompt && prompt->focusWidget() ? prompt->focusWidget() : prompt;
+        if (prompt && prompt != this && watched == target) {
+            showHelp(helpSectionFor(prompt), prompt);
+            return true;
+        }
+    }
     if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
         auto* w = qobject_cast<QWidget*>(watched);
         if (w && w->window() == this && !static_cast<QKeyEvent*>(e)->isAutoRepeat())

@@ -10,7 +10,9 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <vector>
 
+class QLabel;
 class QMenu;
 
 namespace kv {
@@ -27,6 +29,9 @@ class PrinterSeam;
 
 // The folder of the companion files for the running program (see companionFolder).
 [[nodiscard]] QString installedCompanionFolder();
+// The section of Help about a prompt (a dialog or a message box), by its name or title;
+// empty for one Help has no section for.
+[[nodiscard]] QString helpSectionFor(const QWidget* prompt);
 
 // The program's one long-lived window: menus, the chart over the grid, the port and
 // progress frames. It is a switchboard: each command lives with its subsystem and
@@ -80,6 +85,12 @@ public:
     void mnuEditModParams_Click();
     void mnuPrintTable_Click();
     void mnuPrintSetup_Click();
+    // Adds an item to the Edit menu that runs `command` (a pop-up menu item, say) and is
+    // available as it is while a table is open.
+    QAction* addEditCommand(QAction* command, const char* caption, const char* name);
+    // Help opened at the section `anchor` (empty: its contents), over `over` (a prompt
+    // that refers to Help) or beside the window.
+    void showHelp(const QString& anchor, QWidget* over = nullptr);
     // The printers Print Table and Print Set-up use (the system's unless set).
     void setPrinters(std::unique_ptr<PrinterSeam> printers);
 
@@ -111,6 +122,13 @@ private:
     void wireTableViews();
     // The grid's pop-up menu, copy and paste keys and Modify (main_window_edit.cpp).
     void wireGridEditing();
+    void wireEditMenu();
+    void updateEditMenu();
+    // The status bar: the table's type, the module read, what a comparison found
+    // (main_window_status.cpp).
+    void buildStatusBar();
+    [[nodiscard]] int statusBarHeight() const;
+    void updateStatus();
     void wireParamsAndPrint(); // main_window_print.cpp
     void wireHistoryAndCompare(QMenu* file, QMenu* edit);
     // Interpolate, Smooth, Paste From Spreadsheet and Revert to Saved (main_window_edit.cpp).
@@ -137,12 +155,21 @@ private:
     GridView* m_grid = nullptr;
     AdvanceChart* m_chart = nullptr;
     QMenu* m_popup = nullptr;
+    QMenu* m_editMenu = nullptr;
+    std::vector<std::pair<QAction*, QAction*>> m_editCommands; // Edit menu item, its command
     HelpViewer* m_help = nullptr;
     PortSelectFrame* m_portFrame = nullptr;
     ProgressFrame* m_progressFrame = nullptr;
     std::unique_ptr<LinkController> m_link;
     std::unique_ptr<PrinterSeam> m_printers;
     EditHistory* m_history = nullptr;
+    // The parameters and type of the table compared with, and its file's name.
+    ModuleParameters m_referenceParams;
+    std::string m_referenceType;
+    QString m_referenceName;
+    QLabel* m_typeStatus = nullptr;
+    QLabel* m_moduleStatus = nullptr;
+    QLabel* m_compareStatus = nullptr;
     bool m_tableShown = false;
     bool m_transfer = false;
     bool m_portResetPending = false;

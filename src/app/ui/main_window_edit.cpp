@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's editing commands: the grid's pop-up menu, Copy, Paste and Modify, the
-// bulk edits of the Edit menu and Revert to Saved.
+// same commands in the Edit menu, the Edit menu's bulk edits and Revert to Saved.
 #include "app/ui/main_window.h"
 #include "base/step_runner.h"
 #include "files/open_table.h"
@@ -17,11 +17,41 @@ void MainWindow::wireGridEditing() {
         {m_popup, action("mnuPopUpCopy"), action("mnuPopUpPaste"), action("mnuPopUpModify")}, this);
 }
 
+void MainWindow::wireEditMenu() {
+    m_editMenu->addSeparator()->setObjectName(QStringLiteral("mnuEditSep2"));
+    addEditCommand(action("mnuPopUpCopy"), "&Copy", "mnuEditCopy");
+    addEditCommand(action("mnuPopUpPaste"), "&Paste", "mnuEditPaste");
+    addEditCommand(action("mnuPopUpModify"), "Modify &Selection...", "mnuEditModify");
+}
+
+QAction* MainWindow::addEditCommand(QAction* command, const char* caption, const char* name) {
+    QAction* item = addItem(m_editMenu, caption, name);
+    // The key the command answers to is shown, not taken: whoever answers it (the grid
+    // for copy and paste) keeps doing so.
+    item->setShortcuts(command->shortcuts());
+    item->setShortcutContext(Qt::WidgetShortcut);
+    connect(item, &QAction::triggered, command, [command] {
+        if (command->isEnabled()) command->trigger();
+    });
+    connect(command, &QAction::changed, this, &MainWindow::updateEditMenu);
+    m_editCommands.emplace_back(item, command);
+    updateEditMenu();
+    return item;
+}
+
+// An Edit menu item is available as its command is, while a table is open.
+void MainWindow::updateEditMenu() {
+    for (auto& [item, command] : m_editCommands)
+        item->setEnabled(m_tableShown && command->isEnabled());
+}
+
 void MainWindow::wireBulkEdits(QMenu* file, QMenu* edit) {
     auto* editing = findChild<GridEditing*>();
-    edit->addSeparator()->setObjectName(QStringLiteral("mnuEditSep2"));
-    QAction* paste = addItem(edit, "Paste &From Spreadsheet", "mnuPasteFromSpreadsheet");
+    // Beside the written Paste, which reads only the program's own copy buffer.
+    auto* paste = new QAction(QStringLiteral("Paste &From Spreadsheet"), edit);
+    paste->setObjectName(QStringLiteral("mnuPasteFromSpreadsheet"));
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    edit->insertAction(action("mnuEditModify"), paste);
     connect(paste, &QAction::triggered, editing, &GridEditing::mnuPasteFromSpreadsheet_Click);
     connect(addItem(edit, "&Interpolate Selection", "mnuInterpolate"), &QAction::triggered, editing,
             &GridEditing::mnuInterpolate_Click);

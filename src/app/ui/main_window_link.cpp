@@ -13,6 +13,9 @@ namespace kv {
 void MainWindow::mnuPortSetup_Click() {
     m_portFrame->show();
     m_portFrame->raise();
+    // The keys go to the frame: Tab moves on through it, to its OK.
+    if (auto* ports = m_portFrame->findChild<QWidget*>(QStringLiteral("cboPort")))
+        ports->setFocus(Qt::OtherFocusReason);
 }
 
 // Only one transfer runs at a time. While it runs, the commands that would start another,

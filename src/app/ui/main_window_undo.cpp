@@ -23,6 +23,7 @@ void MainWindow::wireHistoryAndCompare(QMenu* file, QMenu* edit) {
         m_chart->hideValueLabel();
         m_model->storeChanged();
         m_chart->refresh();
+        updateStatus();
     });
 
     edit->addSeparator()->setObjectName(QStringLiteral("mnuEditSep1"));
@@ -79,6 +80,7 @@ void MainWindow::mnuRedo_Click() {
 
 void MainWindow::editModuleParameters(const std::function<void()>& runDialog) {
     m_history->recordAround(QStringLiteral("Module Parameters"), runDialog);
+    updateStatus();
 }
 
 void MainWindow::forgetOpenTable() {
@@ -95,6 +97,7 @@ void MainWindow::endComparison() {
     m_chart->setReference(std::nullopt);
     m_model->setReference(std::nullopt);
     action("mnuCompareWith")->setChecked(false);
+    updateStatus();
 }
 
 void MainWindow::mnuCompareWith_Click() {
@@ -113,9 +116,20 @@ void MainWindow::mnuCompareWith_Click() {
             return;
         }
         const QString name = QFileInfo(QFile::decodeName(path.c_str())).fileName();
+        // A table of another type is held to other limits: said once, as the comparison starts.
+        if (reference.TableType != m_state.TableType)
+            m_dialogs->message(name.toStdString() + " is a table of type " + reference.TableType +
+                                   ", the open table one of type " + m_state.TableType +
+                                   ".\r\n\r\nThe values are compared as they are, each "
+                                   "held to the limits of its own type.",
+                               "Compare With", Buttons::OK, Icon::Information);
+        m_referenceParams = reference.params;
+        m_referenceType = reference.TableType;
+        m_referenceName = name;
         m_chart->setReference(reference.live.values, name);
-        m_model->setReference(reference.live.values);
+        m_model->setReference(reference.live.values, name);
     });
+    updateStatus();
     action("mnuCompareWith")->setChecked(comparing());
 }
 

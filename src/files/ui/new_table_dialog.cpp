@@ -50,6 +50,8 @@ NewTableDialog::NewTableDialog(NewTableSession& session, QWidget* parent)
     layout->addWidget(frame);
     layout->addLayout(buttons);
     m_ok->setDefault(true);
+    // The arrow keys move the slider from the start; Enter is OK, Tab reaches Update.
+    m_slider->setFocus(Qt::OtherFocusReason);
 
     connect(m_slider, &QSlider::valueChanged, this, &NewTableDialog::sliderMoved);
     connect(m_update, &QPushButton::clicked, this, [this] { m_session.CreateNewTable(); });

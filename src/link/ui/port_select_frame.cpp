@@ -22,6 +22,8 @@ namespace {
 enum class Entry { Standard, Device, TypePath };
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kEntryRole = Qt::UserRole + 1;
+// The device Find module asks for an entry (empty: none).
+constexpr int kAskRole = Qt::UserRole + 2;
 // Between the panel's border and the group box drawn inside it.
 constexpr int kInset = 4;
 
@@ -80,12 +82,17 @@ PortSelectFrame::PortSelectFrame(QWidget* parent)
     layout->setContentsMargins(m.left() + kInset, m.top() + kInset, m.right() + kInset,
                                m.bottom() + kInset);
 
-    connect(m_combo, &QComboBox::activated, this,
-            [this](int index) { Q_EMIT portChosen(index + 1); });
+    // What a search found belongs to the choice it was made for.
+    connect(m_combo, &QComboBox::activated, this, [this](int index) {
+        setStatus({});
+        Q_EMIT portChosen(index + 1);
+    });
     connect(m_devices, &QComboBox::activated, this, &PortSelectFrame::deviceActivated);
     connect(m_path, &QLineEdit::returnPressed, this, [this] {
         const QString path = m_path->text().trimmed();
-        if (!path.isEmpty()) Q_EMIT deviceChosen(path);
+        if (path.isEmpty()) return;
+        setStatus({});
+        Q_EMIT deviceChosen(path);
     });
     connect(m_find, &QPushButton::clicked, this, &PortSelectFrame::findRequested);
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
@@ -116,15 +123,26 @@ void PortSelectFrame::setDevices(const std::vector<SerialDevice>& devices,
                                  const QString& standardDevice, const QString& current) {
     const QSignalBlocker block(m_devices);
     m_devices->clear();
-    const auto add = [this](const QString& text, Entry entry, const QString& path) {
+    const auto add = [this](const QString& text, Entry entry, const QString& path,
+                            const QString& ask) {
         m_devices->addItem(text);
         m_devices->setItemData(m_devices->count() - 1, path, kPathRole);
         m_devices->setItemData(m_devices->count() - 1, static_cast<int>(entry), kEntryRole);
+        m_devices->setItemData(m_devices->count() - 1, ask, kAskRole);
     };
-    add(QStringLiteral("Standard: ") + standardDevice, Entry::Standard, QString());
+    // The standard device is listed once: as the standard entry, described as the system
+    // reports it when it does, and then asked by Find as well.
+    const auto standard = std::find_if(devices.begin(), devices.end(), [&](const SerialDevice& d) {
+        return d.path == standardDevice;
+    });
+    if (standard != devices.end())
+        add(QStringLiteral("Standard: ") + deviceLabel(*standard), Entry::Standard, QString(),
+            standard->path);
+    else
+        add(QStringLiteral("Standard: ") + standardDevice, Entry::Standard, QString(), QString());
     for (const SerialDevice& d : devices)
-        add(deviceLabel(d), Entry::Device, d.path);
-    add(QStringLiteral("Type a path..."), Entry::TypePath, QString());
+        if (d.path != standardDevice) add(deviceLabel(d), Entry::Device, d.path, d.path);
+    add(QStringLiteral("Type a path..."), Entry::TypePath, QString(), QString());
 
     int index = 0;
     if (!current.isEmpty()) {
@@ -142,8 +160,8 @@ void PortSelectFrame::setDevices(const std::vector<SerialDevice>& devices,
 QStringList PortSelectFrame::listedDevices() const {
     QStringList paths;
     for (int i = 0; i < m_devices->count(); ++i)
-        if (m_devices->itemData(i, kEntryRole).toInt() == static_cast<int>(Entry::Device))
-            paths << m_devices->itemData(i, kPathRole).toString();
+        if (const QString ask = m_devices->itemData(i, kAskRole).toString(); !ask.isEmpty())
+            paths << ask;
     return paths;
 }
 
@@ -158,6 +176,7 @@ void PortSelectFrame::setStatus(const QString& text) {
 }
 
 void PortSelectFrame::deviceActivated(int index) {
+    setStatus({});
     switch (static_cast<Entry>(m_devices->itemData(index, kEntryRole).toInt())) {
     case Entry::Standard:
         m_path->hide();

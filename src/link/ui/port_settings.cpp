@@ -62,6 +62,15 @@ void PortSettings::setDeviceOverride(int number, const QString& device) {
     m_settings->sync();
 }
 
+QString PortSettings::lastFolder() const {
+    return m_settings->value(QStringLiteral("Files/LastFolder")).toString();
+}
+
+void PortSettings::setLastFolder(const QString& folder) {
+    m_settings->setValue(QStringLiteral("Files/LastFolder"), folder);
+    m_settings->sync();
+}
+
 QString PortSettings::location() const {
     return m_settings->fileName();
 }

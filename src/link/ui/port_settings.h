@@ -9,8 +9,8 @@ class QSettings;
 
 namespace kv {
 
-// The per-user settings of the link: the chosen port ("Properties"/"CommPort") and the
-// optional device of each port ("Ports"/"Com<N>", a device path).
+// The per-user settings: the chosen port ("Properties"/"CommPort"), the optional device of
+// each port ("Ports"/"Com<N>", a device path), and the folder of the file dialogs.
 class PortSettings {
 public:
     // The per-user store of the application "Kestrel_Vanta_Main".
@@ -30,6 +30,10 @@ public:
     // The device stored for port `number`, empty when none is.
     [[nodiscard]] QString deviceOverride(int number) const;
     void setDeviceOverride(int number, const QString& device);
+    // The folder the file dialogs last showed ("Files"/"LastFolder"), empty when none is
+    // stored. It shares the store so that a trial with a store of its own keeps its own.
+    [[nodiscard]] QString lastFolder() const;
+    void setLastFolder(const QString& folder);
     // Where the store lives (a file, or a registry path on Windows).
     [[nodiscard]] QString location() const;
 

@@ -3,6 +3,7 @@
 
 #include <QProgressBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kv {
 
@@ -23,6 +24,14 @@ ProgressFrame::ProgressFrame(QWidget* parent)
 
 void ProgressFrame::setCaption(const std::string& caption) {
     setTitle(QString::fromStdString(caption));
+    // The frame is not laid out by the window: it is made wide enough for its caption
+    // (the title, its indent and the frame's edges) and keeps its centre.
+    const QPoint centre = geometry().center();
+    const int wide =
+        fontMetrics().horizontalAdvance(title()) + 6 * fontMetrics().averageCharWidth();
+    setMinimumWidth(std::max(wide, 200));
+    resize(std::max(width(), minimumWidth()), sizeHint().height());
+    if (isVisible()) move(centre - rect().center());
 }
 
 void ProgressFrame::setValue(int percent) {

@@ -18,6 +18,7 @@
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <functional>
 
 namespace kv {
@@ -115,11 +116,18 @@ QFont reportFont() {
     return font;
 }
 
+static QString longTimeWithoutZone(const QLocale& locale) {
+    // The system's long time is hours, minutes and seconds, which Qt's long format
+    // follows with the time zone ("t"); the zone and the blank before it are left out.
+    static const QRegularExpression zone(QStringLiteral("\\s*(?<![A-Za-z'])t+(?![A-Za-z'])"));
+    return locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed();
+}
+
 std::string reportTimestamp() {
     const QLocale locale = QLocale::system();
     const QDateTime now = QDateTime::currentDateTime();
     return (locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-            locale.toString(now.time(), QLocale::LongFormat))
+            locale.toString(now.time(), longTimeWithoutZone(locale)))
         .toStdString();
 }
 

@@ -33,9 +33,18 @@ double rpmOf(int point) {
     return (point - 1) * kRpmStep;
 }
 
+// The share of an axis's range left beyond each end, so that a point on the first or
+// last tick (0 and 7500 RPM, 0 degrees) is drawn whole and not cut by the plot's edge.
+constexpr double kAxisEndRoom = 0.02;
+
 void styleAxis(QValueAxis* axis, const ChartLook::Axis& a, const ChartLook& look) {
-    axis->setRange(a.min, a.max);
+    const double room = (a.max - a.min) * kAxisEndRoom;
+    axis->setRange(a.min - room, a.max + room);
     axis->setTickCount(a.ticks);
+    // The ticks and their labels stay on the template's values, from its minimum on.
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(a.min);
+    axis->setTickInterval(a.ticks > 1 ? (a.max - a.min) / (a.ticks - 1) : a.max - a.min);
     // The format is built here from a number, never taken from the template text.
     axis->setLabelFormat(QStringLiteral("%.%1f").arg(a.decimals));
     axis->setTitleText(QString::fromStdString(a.title));
@@ -161,8 +170,11 @@ void AdvanceChart::applyLook(const ChartLook& look) {
         if (s.marker > 0) m_series[i]->setMarkerSize(s.marker);
     }
     styleReferenceSeries();
+    styleLimitSeries();
 
     QLegend* legend = m_chart->legend();
+    // Each entry a short piece of its line: solid, dashed or faint as the line is drawn.
+    legend->setMarkerShape(QLegend::MarkerShapeFromSeries);
     legend->setVisible(look.legend != ChartLook::LegendPlace::Hidden);
     legend->setAlignment(alignmentOf(look.legend));
     legend->setLabelColor(rgb(look.textColor));
@@ -329,6 +341,50 @@ void AdvanceChart::setReference(const std::optional<Table16x2>& reference, const
         styleReferenceSeries();
     }
     viewport()->update();
+}
+
+void AdvanceChart::setLimits(const std::optional<Table16x2>& limits) {
+    for (QLineSeries*& series : m_limits) {
+        if (!series) continue;
+        m_chart->removeSeries(series);
+        delete series;
+        series = nullptr;
+    }
+    if (limits) {
+        for (int s = 1; s <= kCurves; ++s) {
+            auto* series = new QLineSeries(m_chart);
+            QList<QPointF> points;
+            for (int p = 1; p <= kPoints; ++p)
+                points.append({rpmOf(p), (*limits)(p, s)});
+            series->replace(points);
+            m_chart->addSeries(series);
+            series->attachAxis(m_axisX);
+            series->attachAxis(m_axisY);
+            series->setName(QString::fromStdString(m_look.series[std::size_t(s - 1)].legend) +
+                            QStringLiteral(" limit"));
+            m_limits[std::size_t(s - 1)] = series;
+        }
+        styleLimitSeries();
+    }
+    viewport()->update();
+}
+
+QLineSeries* AdvanceChart::limitSeries(int series) const {
+    return validPoint(series, 1) ? m_limits[std::size_t(series - 1)] : nullptr;
+}
+
+void AdvanceChart::styleLimitSeries() {
+    for (std::size_t i = 0; i < m_limits.size(); ++i) {
+        if (!m_limits[i]) continue;
+        // The curve's colour, faint: a ceiling to see, not a curve to pick.
+        QColor faint = rgb(m_look.series[i].color);
+        faint.setAlpha(90);
+        QPen pen(faint);
+        pen.setWidthF(1.5);
+        pen.setStyle(Qt::DotLine);
+        m_limits[i]->setPen(pen);
+        m_limits[i]->setPointsVisible(false);
+    }
 }
 
 QLineSeries* AdvanceChart::referenceSeries(int series) const {

@@ -99,6 +99,11 @@ public:
     // The reference line of a curve (kWot, kLow); null while nothing is compared.
     [[nodiscard]] QLineSeries* referenceSeries(int series) const;
 
+    // The limit each value is held to (ExMaxTable of an EX or TEX table), drawn as a faint
+    // line over each curve; never picked or dragged. Nothing: no limit lines.
+    void setLimits(const std::optional<Table16x2>& limits);
+    [[nodiscard]] QLineSeries* limitSeries(int series) const;
+
     // Draws the chart into `target` (device pixels) of a painter's device, a printer's
     // page say, laid out for that rectangle; the window's own chart is left as it was.
     void drawInto(QPainter& painter, const QRect& target);
@@ -120,6 +125,7 @@ private:
     void redrawSeries(int series);
     void placeValueLabel();
     void styleReferenceSeries();
+    void styleLimitSeries();
     [[nodiscard]] bool validPoint(int series, int point) const;
 
     ProgramState& m_state;
@@ -127,6 +133,7 @@ private:
     QChart* m_chart = nullptr;
     std::array<QLineSeries*, 2> m_series{};
     std::array<QLineSeries*, 2> m_reference{};
+    std::array<QLineSeries*, 2> m_limits{};
     QValueAxis* m_axisX = nullptr;
     QValueAxis* m_axisY = nullptr;
 

@@ -36,6 +36,7 @@ GridEditing::GridEditing(ProgramState& state, Dialogs& dialogs, GridView& grid, 
         a->setShortcutContext(Qt::WidgetShortcut);
 
     connect(&m_grid, &GridView::rightButtonDown, this, &GridEditing::VSFlexGrid1_MouseDown);
+    connect(&m_grid, &GridView::popupKeyPressed, this, &GridEditing::VSFlexGrid1_MouseDown);
     connect(m_menu.copy, &QAction::triggered, this, &GridEditing::mnuPopUpCopy_Click);
     connect(m_menu.paste, &QAction::triggered, this, &GridEditing::mnuPopUpPaste_Click);
     connect(m_menu.modify, &QAction::triggered, this, &GridEditing::mnuPopUpModify_Click);

@@ -35,8 +35,9 @@ public:
     GridEditing(ProgramState& state, Dialogs& dialogs, GridView& grid, TableModel& model,
                 AdvanceChart& chart, Menu menu, QObject* parent = nullptr);
 
-    // The right button went down over the grid: the menu at the mouse, Paste enabled
-    // once anything was copied, the selection as it was.
+    // The right button went down over the grid (or the menu key was pressed on it): the
+    // menu at the mouse (or the current cell), Paste enabled once anything was copied,
+    // the selection as it was.
     void VSFlexGrid1_MouseDown(QPoint globalPos);
     void mnuPopUpCopy_Click();
     void mnuPopUpPaste_Click();

@@ -7,10 +7,10 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QStyle>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
@@ -162,6 +162,14 @@ void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void GridView::keyPressEvent(QKeyEvent* event) {
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (event->key() == Qt::Key_Menu || shiftF10) {
+        event->accept();
+        const QModelIndex cur = currentIndex().isValid() ? currentIndex() : model()->index(0, 0);
+        const QRect cell = visualRect(cur);
+        Q_EMIT popupKeyPressed(viewport()->mapToGlobal(QPoint(cell.left(), cell.bottom())));
+        return;
+    }
     if (event->matches(QKeySequence::Copy)) {
         event->accept();
         Q_EMIT copyKeyPressed();

@@ -42,6 +42,9 @@ Q_SIGNALS:
     // The copy and paste keys (Ctrl+C and Ctrl+V on most systems), outside the editor.
     void copyKeyPressed();
     void pasteKeyPressed();
+    // The menu key or Shift+F10: the pop-up menu is asked for at the current cell,
+    // `globalPos` being just below it.
+    void popupKeyPressed(QPoint globalPos);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -48,8 +48,9 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
         return {};
     case Qt::ToolTipRole:
         if (differs)
-            return QStringLiteral("Compared table: %1")
-                .arg(QString::fromStdString(exactText((*m_reference)(c, seriesOfRow(r)))));
+            return QStringLiteral("%1: %2").arg(
+                m_referenceName,
+                QString::fromStdString(format1((*m_reference)(c, seriesOfRow(r)))));
         return {};
     default:
         return {};
@@ -79,8 +80,9 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
     return true;
 }
 
-void TableModel::setReference(std::optional<Table16x2> reference) {
+void TableModel::setReference(std::optional<Table16x2> reference, const QString& name) {
     m_reference = std::move(reference);
+    m_referenceName = name.isEmpty() ? QStringLiteral("Compared table") : name;
     storeChanged();
 }
 

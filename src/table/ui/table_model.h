@@ -36,9 +36,9 @@ public:
     // Each accepted typed text is one step of this history (none: not recorded).
     void setHistory(EditHistory* history) { m_history = history; }
 
-    // A table to compare with: data cells whose value differs from it are tinted and
-    // their tooltips give its value. Nothing: no comparison.
-    void setReference(std::optional<Table16x2> reference);
+    // A table to compare with, from the file `name`: data cells whose value differs from
+    // it are tinted and their tooltips give its value. Nothing: no comparison.
+    void setReference(std::optional<Table16x2> reference, const QString& name = {});
     [[nodiscard]] const std::optional<Table16x2>& reference() const { return m_reference; }
 
     // The views follow changes made to the store.
@@ -55,6 +55,7 @@ private:
     EditCheck m_check;
     EditHistory* m_history = nullptr;
     std::optional<Table16x2> m_reference;
+    QString m_referenceName;
 };
 
 } // namespace kv
