@@ -22,8 +22,8 @@ struct Subcommand {
 const std::map<std::string, Subcommand>& subcommands() {
     static const std::map<std::string, Subcommand> table = {
         // One line per subcommand; see subcommands.h.
-        {"show", {kv::cli::runShow, "show FILE [--json]"}},
-        {"write", {kv::cli::runWrite, "write FROM.json -o FILE.tbl"}},
+        {"show", {kv::cli::runShow, "show FILE [--json|--csv]"}},
+        {"write", {kv::cli::runWrite, "write FROM.json|FROM.csv -o FILE.tbl"}},
         {"download", {kv::cli::runDownload, "download --port PORT -o FILE"}},
         {"upload", {kv::cli::runUpload, "upload --port PORT FILE"}},
         {"new", {kv::cli::runNew, "new --type RACE|EX|TEX --slope 0..9 -o FILE"}},
@@ -31,6 +31,8 @@ const std::map<std::string, Subcommand>& subcommands() {
         {"decode", {kv::cli::runDecode, "decode HEX [--json]"}},
         {"image", {kv::cli::runImage, "image FILE [--module 36=B,37=B]"}},
         {"modify", {kv::cli::runModify, "modify FILE RULE [--cells R1,C1:R2,C2] -o OUT"}},
+        {"interpolate", {kv::cli::runInterpolate, "interpolate FILE [--cells R1,C1:R2,C2] -o OUT"}},
+        {"smooth", {kv::cli::runSmooth, "smooth FILE [--cells R1,C1:R2,C2] -o OUT"}},
         {"print", {kv::cli::runPrint, "print FILE -o REPORT.pdf [--comment TEXT]"}},
         {"diff", {kv::cli::runDiff, "diff A.tbl B.tbl [--json]"}},
         {"history", {kv::cli::runHistory, "history [--json]"}},

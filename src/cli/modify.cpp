@@ -3,7 +3,7 @@
 #include "cli/headless.h"
 #include "files/read_table.h"
 #include "files/table_file.h"
-#include "table/grid_edit.h"
+#include "table/bulk_edit.h"
 #include "table/numbers.h"
 #include "textlib/text_routines.h"
 
@@ -42,6 +42,39 @@ CellRange parseCells(const std::string& range) {
     return CellRange::spanning(r1, c1, r2, c2);
 }
 
+// --cells, or every data cell without it.
+CellRange cellsOption(const ParsedArgs& a) {
+    return a.option("--cells") ? parseCells(*a.option("--cells"))
+                               : CellRange{1, 1, kGridRows - 1, kGridCols - 1};
+}
+
+// Reads FILE as Open Table does, applies `edit` to the cells and writes OUT.
+template <class Edit> int editFile(const std::string& in, const std::string& out, Edit&& edit) {
+    ProgramState s;
+    if (const TableReadResult r = readTableAsOpened(s, in, executableFolder()); !r) {
+        std::cerr << r.message << "\n";
+        return 1;
+    }
+    edit(s);
+    if (!writeTableFile(out, s)) {
+        std::cerr << "Error saving " << out << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+// interpolate and smooth: FILE [--cells R1,C1:R2,C2] -o OUT, three columns at least.
+int runRowEdit(const std::vector<std::string>& args, const std::string& command,
+               void (*edit)(ProgramState&, const CellRange&)) {
+    const ParsedArgs a = parseArgs(args, {}, {"--cells", "-o"});
+    const auto out = a.option("-o");
+    if (a.positional.size() != 1 || !out) throw UsageError("expected FILE and -o OUT");
+    const CellRange cells = cellsOption(a);
+    if (const auto refusal = refuseRowEdit(cells, command))
+        throw UsageError("--cells: " + *refusal);
+    return editFile(a.positional[0], *out, [&](ProgramState& s) { edit(s, cells); });
+}
+
 // A script has no Undo, so a rule must be one number, with a sign and a "%" as it needs
 // them ("+10", "-7.5%", "30"): a typo would otherwise read as 0 (as the window's Modify
 // reads it) and zero the cells.
@@ -56,24 +89,21 @@ int runModify(const std::vector<std::string>& args) {
     const ParsedArgs a = parseArgs(args, {}, {"--cells", "-o"});
     const auto out = a.option("-o");
     if (a.positional.size() != 2 || !out) throw UsageError("expected FILE, RULE and -o OUT");
-    const CellRange cells = a.option("--cells") ? parseCells(*a.option("--cells"))
-                                                : CellRange{1, 1, kGridRows - 1, kGridCols - 1};
+    const CellRange cells = cellsOption(a);
     const auto rule = readModifyEntry(a.positional[1]);
     if (!rule || !isOneNumber(a.positional[1]))
         throw UsageError("RULE must be a number with an optional sign and %, such as +10, "
                          "-7.5% or 30");
+    return editFile(a.positional[0], *out,
+                    [&](ProgramState& s) { modifySelection(s, cells, *rule); });
+}
 
-    ProgramState s;
-    if (const TableReadResult r = readTableAsOpened(s, a.positional[0], executableFolder()); !r) {
-        std::cerr << r.message << "\n";
-        return 1;
-    }
-    modifySelection(s, cells, *rule);
-    if (!writeTableFile(*out, s)) {
-        std::cerr << "Error saving " << *out << "\n";
-        return 1;
-    }
-    return 0;
+int runInterpolate(const std::vector<std::string>& args) {
+    return runRowEdit(args, "Interpolate", interpolateSelection);
+}
+
+int runSmooth(const std::vector<std::string>& args) {
+    return runRowEdit(args, "Smooth", smoothSelection);
 }
 
 } // namespace kv::cli

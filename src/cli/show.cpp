@@ -40,7 +40,8 @@ void printTable(const ProgramState& s) {
 } // namespace
 
 int runShow(const std::vector<std::string>& args) {
-    const ParsedArgs a = parseArgs(args, {"--json"}, {});
+    const ParsedArgs a = parseArgs(args, {"--json", "--csv"}, {});
+    if (a.has("--json") && a.has("--csv")) throw UsageError("--json or --csv, not both");
     if (a.positional.size() != 1) throw UsageError("expected one table file");
     const std::string& path = a.positional[0];
 
@@ -49,8 +50,11 @@ int runShow(const std::vector<std::string>& args) {
         std::cerr << r.message << "\n";
         return 1;
     }
+    const TableDocument doc{s.live.values, s.params, s.TableType, s.FirmwareID};
     if (a.has("--json")) {
-        std::cout << tableJson({s.live.values, s.params, s.TableType, s.FirmwareID}) << "\n";
+        std::cout << tableJson(doc) << "\n";
+    } else if (a.has("--csv")) {
+        std::cout << tableCsv(doc);
     } else {
         printTable(s);
     }

@@ -22,7 +22,10 @@ int runId(const std::vector<std::string>& args);     // id.cpp
 int runDecode(const std::vector<std::string>& args); // decode.cpp
 int runImage(const std::vector<std::string>& args);  // image.cpp
 int runModify(const std::vector<std::string>& args); // modify.cpp
-int runPrint(const std::vector<std::string>& args);  // print.cpp
+// The rows of the cells on a straight line by RPM, or smoothed (1, 2, 1) / 4.
+int runInterpolate(const std::vector<std::string>& args); // modify.cpp
+int runSmooth(const std::vector<std::string>& args);      // modify.cpp
+int runPrint(const std::vector<std::string>& args);       // print.cpp
 // Exit status 0 the same, 1 different, 2 trouble, as diff.
 int runDiff(const std::vector<std::string>& args); // diff.cpp
 

@@ -2,8 +2,12 @@
 #include "cli/table_json.h"
 
 #include "files/table_file.h"
+#include "table/bulk_edit.h"
+#include "table/numbers.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -188,14 +192,39 @@ template <class T> const T& member(const JsonObject& o, const std::string& name,
 
 // A parameter within the range the table file reader holds it to, so that what is written
 // reads back the same.
-std::int16_t parameterMember(const JsonObject& o, const std::string& name, ParameterRange r) {
+std::int16_t checkedParameter(const std::string& name, double v, ParameterRange r) {
     const int lo = r.lowest;
     const int hi = r.highest;
-    const double v = member<double>(o, name, "a number");
     if (v != std::trunc(v) || v < lo || v > hi)
         throw std::runtime_error("\"" + name + "\" must be a whole number from " +
                                  std::to_string(lo) + " to " + std::to_string(hi));
     return static_cast<std::int16_t>(v);
+}
+
+std::int16_t parameterMember(const JsonObject& o, const std::string& name, ParameterRange r) {
+    return checkedParameter(name, member<double>(o, name, "a number"), r);
+}
+
+// The module parameters by name, in the order both formats list them.
+struct NumberParameter {
+    const char* name;
+    ParameterRange range;
+    std::int16_t ModuleParameters::*field;
+};
+const NumberParameter kNumberParameters[] = {
+    {"RearOffset", kRearOffsetRange, &ModuleParameters::RearOffset},
+    {"RetardVal", kRetardValRange, &ModuleParameters::RetardVal},
+    {"CrankRevs", kCrankRevsRange, &ModuleParameters::CrankRevs},
+    {"RPMLimit", kRPMLimitRange, &ModuleParameters::RPMLimit}};
+const std::pair<const char*, bool ModuleParameters::*> kFlagParameters[] = {
+    {"FixedLimFlag", &ModuleParameters::FixedLimFlag},
+    {"SelEEPROMTblFlag", &ModuleParameters::SelEEPROMTblFlag},
+    {"RetardEnableFlag", &ModuleParameters::RetardEnableFlag},
+    {"KickStartFlag", &ModuleParameters::KickStartFlag}};
+
+void checkType(const std::string& type) {
+    if (type != "RACE" && type != "EX" && type != "TEX")
+        throw std::runtime_error("\"type\" must be RACE, EX or TEX");
 }
 
 void appendNumber(std::string& out, double v) {
@@ -225,14 +254,14 @@ std::string tableJson(const TableDocument& d) {
     const auto flag = [](bool f) { return f ? "true" : "false"; };
     const ModuleParameters& p = d.params;
     std::string out = "{\"type\": " + jsonQuoted(d.TableType) + ", \"params\": {";
-    out += "\"RearOffset\": " + std::to_string(p.RearOffset);
-    out += ", \"RetardVal\": " + std::to_string(p.RetardVal);
-    out += ", \"CrankRevs\": " + std::to_string(p.CrankRevs);
-    out += ", \"RPMLimit\": " + std::to_string(p.RPMLimit);
-    out += std::string(", \"FixedLimFlag\": ") + flag(p.FixedLimFlag);
-    out += std::string(", \"SelEEPROMTblFlag\": ") + flag(p.SelEEPROMTblFlag);
-    out += std::string(", \"RetardEnableFlag\": ") + flag(p.RetardEnableFlag);
-    out += std::string(", \"KickStartFlag\": ") + flag(p.KickStartFlag) + "}";
+    const char* separator = "";
+    for (const NumberParameter& n : kNumberParameters) {
+        out += separator + std::string("\"") + n.name + "\": " + std::to_string(p.*n.field);
+        separator = ", ";
+    }
+    for (const auto& [name, field] : kFlagParameters)
+        out += std::string(", \"") + name + "\": " + flag(p.*field);
+    out += "}";
     for (const auto& [name, curve] : {std::pair{"WOT", kWot}, std::pair{"Low", kLow}}) {
         out += std::string(", \"") + name + "\": [";
         for (int pt = 1; pt <= kPoints; ++pt) {
@@ -252,17 +281,12 @@ TableDocument parseTableJson(std::string_view text) {
 
     TableDocument d;
     d.TableType = member<std::string>(*top, "type", "a text");
-    if (d.TableType != "RACE" && d.TableType != "EX" && d.TableType != "TEX")
-        throw std::runtime_error("\"type\" must be RACE, EX or TEX");
+    checkType(d.TableType);
     const auto& params = member<JsonObject>(*top, "params", "an object");
-    d.params.RearOffset = parameterMember(params, "RearOffset", kRearOffsetRange);
-    d.params.RetardVal = parameterMember(params, "RetardVal", kRetardValRange);
-    d.params.CrankRevs = parameterMember(params, "CrankRevs", kCrankRevsRange);
-    d.params.RPMLimit = parameterMember(params, "RPMLimit", kRPMLimitRange);
-    d.params.FixedLimFlag = member<bool>(params, "FixedLimFlag", "true or false");
-    d.params.SelEEPROMTblFlag = member<bool>(params, "SelEEPROMTblFlag", "true or false");
-    d.params.RetardEnableFlag = member<bool>(params, "RetardEnableFlag", "true or false");
-    d.params.KickStartFlag = member<bool>(params, "KickStartFlag", "true or false");
+    for (const NumberParameter& n : kNumberParameters)
+        d.params.*n.field = parameterMember(params, n.name, n.range);
+    for (const auto& [name, field] : kFlagParameters)
+        d.params.*field = member<bool>(params, name, "true or false");
     for (const auto& [name, curve] : {std::pair{"WOT", kWot}, std::pair{"Low", kLow}}) {
         const auto& arr = member<JsonArray>(*top, name, "an array");
         if (arr.size() != kPoints)
@@ -275,6 +299,95 @@ TableDocument parseTableJson(std::string_view text) {
     }
     if (const auto it = top->find("FirmwareID"); it != top->end())
         if (const auto* id = std::get_if<std::string>(&it->second.v)) d.FirmwareID = *id;
+    return d;
+}
+
+std::string tableCsv(const TableDocument& d) {
+    std::string out;
+    for (const int curve : {kWot, kLow}) {
+        for (int pt = 1; pt <= kPoints; ++pt) {
+            if (pt > 1) out += ",";
+            appendNumber(out, d.values(pt, curve));
+        }
+        out += "\n";
+    }
+    out += "type," + d.TableType + "\n";
+    for (const NumberParameter& n : kNumberParameters)
+        out += std::string(n.name) + "," + std::to_string(d.params.*n.field) + "\n";
+    for (const auto& [name, field] : kFlagParameters)
+        out += std::string(name) + "," + (d.params.*field ? "True" : "False") + "\n";
+    return out;
+}
+
+TableDocument parseTableCsv(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3); // a spreadsheet's BOM
+    const TextBlock block = splitTextBlock(text);
+    const auto trimmed = [](std::string t) {
+        t.erase(0, t.find_first_not_of(" \t"));
+        t.erase(t.find_last_not_of(" \t") + 1);
+        return t;
+    };
+    // The rows without the empty cells a spreadsheet pads them with, blank rows left out.
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& row : block.rows) {
+        std::vector<std::string> cells;
+        for (const std::string& cell : row)
+            cells.push_back(trimmed(cell));
+        while (!cells.empty() && cells.back().empty())
+            cells.pop_back();
+        if (!cells.empty()) rows.push_back(std::move(cells));
+    }
+    const auto number = [&](std::string t, const std::string& what) {
+        if (block.decimalComma) std::replace(t.begin(), t.end(), ',', '.');
+        const double v = leadingNumber(t);
+        if (!isNumeric(t) || !std::isfinite(v))
+            throw std::runtime_error(what + " must be a finite number, not \"" + t + "\"");
+        return v;
+    };
+
+    TableDocument d;
+    const std::pair<const char*, int> curves[] = {{"WOT", kWot}, {"Low", kLow}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::string name = curves[i].first;
+        if (rows.size() <= i || rows[i].size() != kPoints)
+            throw std::runtime_error("line " + std::to_string(i + 1) + " must hold the 16 " + name +
+                                     " values");
+        for (int pt = 1; pt <= kPoints; ++pt)
+            d.values(pt, curves[i].second) =
+                number(rows[i][std::size_t(pt - 1)], "\"" + name + "\" " + std::to_string(pt));
+    }
+    std::vector<std::string> seen;
+    for (std::size_t i = 2; i < rows.size(); ++i) {
+        if (rows[i].size() != 2)
+            throw std::runtime_error("line " + std::to_string(i + 1) + " must be name,value");
+        const std::string& name = rows[i][0];
+        const std::string& value = rows[i][1];
+        if (std::find(seen.begin(), seen.end(), name) != seen.end())
+            throw std::runtime_error("\"" + name + "\" given twice");
+        seen.push_back(name);
+        const auto number_ =
+            std::find_if(std::begin(kNumberParameters), std::end(kNumberParameters),
+                         [&](const auto& n) { return name == n.name; });
+        const auto flag = std::find_if(std::begin(kFlagParameters), std::end(kFlagParameters),
+                                       [&](const auto& f) { return name == f.first; });
+        std::string lower = value;
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (name == "type") {
+            checkType(d.TableType = value);
+        } else if (number_ != std::end(kNumberParameters)) {
+            d.params.*number_->field =
+                checkedParameter(name, number(value, "\"" + name + "\""), number_->range);
+        } else if (flag != std::end(kFlagParameters)) {
+            if (lower != "true" && lower != "false")
+                throw std::runtime_error("\"" + name + "\" must be True or False");
+            d.params.*flag->second = lower == "true";
+        } else {
+            throw std::runtime_error("unknown name \"" + name + "\"");
+        }
+    }
+    if (seen.size() != 1 + std::size(kNumberParameters) + std::size(kFlagParameters))
+        throw std::runtime_error("expected type and the eight module parameters, each once");
     return d;
 }
 

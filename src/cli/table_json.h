@@ -29,4 +29,15 @@ struct TableDocument {
 // numbers.
 [[nodiscard]] TableDocument parseTableJson(std::string_view text);
 
+// The same table for a spreadsheet: a line of the 16 WOT values, a line of the 16 Low
+// values, then "name,value" lines: "type" and the eight module parameters (flags True
+// or False).
+[[nodiscard]] std::string tableCsv(const TableDocument& doc);
+
+// Reads what tableCsv prints, as a spreadsheet may save it again: cells split by tabs,
+// semicolons or commas, decimal commas, quotes, padding cells and blank lines. Every
+// name once, each value held to the checks parseTableJson makes; throws
+// std::runtime_error naming what is wrong.
+[[nodiscard]] TableDocument parseTableCsv(std::string_view text);
+
 } // namespace kv::cli

@@ -12,14 +12,19 @@ namespace kv::cli {
 int runWrite(const std::vector<std::string>& args) {
     const ParsedArgs a = parseArgs(args, {}, {"-o"});
     const auto out = a.option("-o");
-    if (a.positional.size() != 1 || !out) throw UsageError("expected FROM.json and -o FILE");
+    if (a.positional.size() != 1 || !out)
+        throw UsageError("expected FROM.json or FROM.csv and -o FILE");
 
     const auto text = readSmallFile(a.positional[0]);
     if (!text) {
         std::cerr << "cannot read " << a.positional[0] << "\n";
         return 1;
     }
-    const TableDocument doc = parseTableJson(*text);
+    // An object is JSON; anything else is read as show's CSV.
+    const auto first = text->find_first_not_of(" \t\r\n");
+    const TableDocument doc = first != std::string::npos && (*text)[first] == '{'
+                                  ? parseTableJson(*text)
+                                  : parseTableCsv(*text);
     if (const auto why = unholdableValue(doc.values)) {
         std::cerr << "Cannot write - " << *why << "\n";
         return 1;

@@ -5,6 +5,7 @@
 #include "files/close_table.h"
 #include "files/curve_files.h"
 #include "files/file_dialogs.h"
+#include "files/read_table.h"
 #include "files/show_table.h"
 #include "files/table_file.h"
 
@@ -47,6 +48,12 @@ bool OpenTable(Shell& shell, const std::string& chosen, const std::string& capti
         }
         return false;
     }
+    return openTableFile(shell, path);
+}
+
+bool openTableFile(Shell& shell, const std::string& path) {
+    ProgramState& s = shell.state();
+    StepRunner steps(shell.dialogs());
 
     // 6. The chart's appearance.
     if (!shell.loadChartTemplate()) {
@@ -84,13 +91,41 @@ bool OpenTable(Shell& shell, const std::string& chosen, const std::string& capti
     if (s.exLimited()) lowerToLimits(s.AdvanceTable, s.ExMaxTable);
 
     // 11. - 13.
-    showWholeTable(shell);
+    showWholeTable(shell, path);
 
     // 14. - 15.
     shell.setCaption(caption.empty() ? fileCaption(s.BaseCaption, path)
                                      : s.BaseCaption + " - " + caption);
     shell.applyInteraction(s.TableType);
     return true;
+}
+
+} // namespace kv
+
+namespace kv {
+
+bool RevertTable(Shell& shell) {
+    ProgramState& s = shell.state();
+    if (!shell.tableShown() || s.TableFile.empty()) return false;
+    const std::string path = s.TableFile;
+    const char* title = "Revert to Saved";
+
+    // The file as Open Table would read it, flags it leaves out keeping their values.
+    ProgramState onDisk;
+    onDisk.params = s.params;
+    if (const TableReadResult read = readTableAsOpened(onDisk, path, shell.companionPath(""));
+        !read) {
+        shell.dialogs().message(read.message, title, Buttons::OK, Icon::Critical);
+        return false;
+    }
+    const bool changed = onDisk.live.values != s.live.values || onDisk.params != s.params ||
+                         onDisk.TableType != s.TableType;
+    if (changed && !offerToSave(shell, "Save advance table before reverting?", title)) return false;
+
+    shell.setTableShown(false);
+    shell.processEvents();
+    ClearEEPROMBuffer(s);
+    return openTableFile(shell, path);
 }
 
 } // namespace kv

@@ -23,6 +23,7 @@ bool SaveTable(Shell& shell) {
     }
 
     // 3.
+    shell.state().TableFile = path;
     shell.setCaption(fileCaption(shell.state().BaseCaption, path));
     return true;
 }

@@ -3,8 +3,9 @@
 
 namespace kv {
 
-void showWholeTable(Shell& shell) {
+void showWholeTable(Shell& shell, const std::string& file) {
     ProgramState& s = shell.state();
+    s.TableFile = file;
     copyAdvanceTableToLive(s);
     CopyChartToGrid(s);
     shell.liveTableChanged();

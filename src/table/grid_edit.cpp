@@ -126,13 +126,17 @@ double applyModifyRule(const ModifyRule& rule, double x) {
     return rule.relative ? x + rule.n : rule.n;
 }
 
+void setHeldValue(ProgramState& s, int row, int col, double y) {
+    const double held = holdToCellLimits(s, row, col, y);
+    if (std::isfinite(held)) setOneValue(s, row, col, held);
+}
+
 void modifySelection(ProgramState& s, const CellRange& selection, const ModifyRule& rule) {
     for (int r = std::max(selection.row1, 1); r <= std::min(selection.row2, kGridRows - 1); ++r)
         for (int c = std::max(selection.col1, 1); c <= std::min(selection.col2, kGridCols - 1);
              ++c) {
             const double x = leadingNumber(s.live.text(r, c));
-            const double y = holdToCellLimits(s, r, c, applyModifyRule(rule, x));
-            if (std::isfinite(y)) setOneValue(s, r, c, y);
+            setHeldValue(s, r, c, applyModifyRule(rule, x));
         }
 }
 

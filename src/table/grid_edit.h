@@ -56,6 +56,11 @@ struct ModifyRule {
 // The new value of a cell holding x: n, x + n, x * n / 100 or x * (1 + n / 100).
 [[nodiscard]] double applyModifyRule(const ModifyRule& rule, double x);
 
+// Sets data cell (row, col) to y held to the limits of a typed cell (holdToCellLimits),
+// its text "#0.0" of the result. A result that is no number leaves the cell as it was.
+// Every edit that computes new values writes them through here.
+void setHeldValue(ProgramState& s, int row, int col, double y);
+
 // Applies the rule to every data cell of the selection (headings are left alone), cell
 // x being the leading-number reading of its text, and holds each result to the limits of
 // a typed cell: the value keeps the exact result, the text shows it "#0.0". A result that

@@ -104,12 +104,16 @@ bool isNumeric(std::string_view text) {
 }
 
 double leadingNumber(std::string_view text) {
+    return leadingNumberIfAny(text).value_or(0.0);
+}
+
+std::optional<double> leadingNumberIfAny(std::string_view text) {
     std::string compact;
     compact.reserve(text.size());
     for (char c : text)
         if (!isBlank(c)) compact.push_back(c);
     const std::size_t n = scanNumber(compact);
-    if (n == 0) return 0.0;
+    if (n == 0) return std::nullopt;
     compact.resize(n);
     return std::strtod(compact.c_str(), nullptr); // overflow gives +-HUGE_VAL
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,8 @@ namespace kv {
 // longest leading number is taken, and a text without one reads as 0. A number too
 // large for a double reads as an infinity, which the callers treat as an overflow.
 [[nodiscard]] double leadingNumber(std::string_view text);
+// The same reading, or nothing when the text holds no leading number at all.
+[[nodiscard]] std::optional<double> leadingNumberIfAny(std::string_view text);
 
 // Rounding to a whole number, halves to the even neighbour.
 [[nodiscard]] double roundHalfEven(double v);

@@ -17,6 +17,7 @@ void ProgramState::resetToStart() {
     AdvanceTable.fill(0);
     ExMaxTable.fill(0);
     FirmwareID.clear();
+    TableFile.clear();
     TableType = "RACE";
     params = ModuleParameters{};
     CopyBuffer.clear();

@@ -53,6 +53,9 @@ struct ProgramState {
     std::string FirmwareID;
     std::string BaseCaption = "Kestrel Vanta Version " KV_VERSION;
     bool AbortRequested = false;
+    // The table file the open table was opened from or last saved to; empty for a new
+    // or downloaded table.
+    std::string TableFile;
 
     ModuleParameters params;
     // Short names for the parameters, as the rest of the program calls them.

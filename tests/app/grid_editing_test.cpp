@@ -2,9 +2,11 @@
 // The grid's pop-up menu, Copy, Paste and Modify, through the real window, grid and menu.
 #include "table/grid_edit.h"
 #include "table/numbers.h"
+#include "table/ui/edit_history.h"
 #include "window_fixture.h"
 
 #include <QClipboard>
+#include <QStatusBar>
 #include <sstream>
 
 using namespace kv;
@@ -146,4 +148,69 @@ TEST_F(GridEditing, ModifyAppliesTheRuleWithinTheLimitsOfTheTableType) {
         EXPECT_EQ(dialogs.last().filter, ""); // the box opens empty
         expectOnly({{2, 5, c.text, c.value}}, what);
     }
+}
+
+// Each is one Undo step within the limits; what stops one is said in the status line only.
+TEST_F(GridEditing, InterpolateSmoothAndSpreadsheetPasteAreOneStepWithinTheLimits) {
+    struct Case {
+        const char* type;
+        const char* item; // mnuInterpolate, mnuSmooth; a paste is Ctrl+Shift+V
+        CellRange select; // a paste lands from its first corner, the current cell
+        std::vector<Cell> typed, after;
+        const char* clipboard;   // for a paste
+        const char* status = ""; // a part of what the status line says
+    };
+    const char *interpolate = "mnuInterpolate", *smooth = "mnuSmooth", *paste = nullptr;
+    const Case cases[] = {
+        // clang-format off
+        // Rising, falling and flat; one selection over the headings, both rows.
+        {"RACE", interpolate, {2, 3, 2, 7}, {{2, 7, "30", 30}},
+         {{2, 4, "17.2", 17.25}, {2, 5, "21.5", 21.5}, {2, 6, "25.8", 25.75}}, ""},
+        {"RACE", interpolate, {1, 10, 1, 14}, {{1, 10, "20", 20}},
+         {{1, 11, "19.8", 19.75}, {1, 12, "19.5", 19.5}, {1, 13, "19.2", 19.25}}, ""},
+        {"RACE", interpolate, {1, 2, 1, 5}, {{1, 2, "8", 8}, {1, 5, "8", 8}}, {{1, 4, "8.0", 8}}, ""},
+        {"RACE", interpolate, {0, 0, 2, 4}, {{2, 4, "20", 20}}, {{2, 2, "14.0", 14}, {2, 3, "17.0", 17}}, ""},
+        // The limits: RACE 40, EX the cell's limit (32 here).
+        {"RACE", interpolate, {2, 3, 2, 5}, {{2, 3, "43", 43}, {2, 5, "44", 44}}, {{2, 4, "40.0", 40}}, ""},
+        {"EX", interpolate, {2, 4, 2, 8}, {{2, 8, "40", 40}},
+         {{2, 5, "20.5", 20.5}, {2, 6, "27.0", 27}, {2, 7, "32.0", 32}}, ""},
+        {"RACE", interpolate, {1, 3, 2, 4}, {}, {}, "", "Interpolate needs at least three columns"},
+        {"RACE", interpolate, {0, 1, 0, 16}, {}, {}, "", "not headings only."},
+        // A spike spread over its neighbours; the ends stay.
+        {"RACE", smooth, {1, 6, 1, 10}, {{1, 8, "30", 30}},
+         {{1, 7, "16.2", 16.25}, {1, 8, "21.5", 21.5}, {1, 9, "18.2", 18.25}}, ""},
+        {"TEX", smooth, {2, 9, 2, 11}, {{2, 10, "40", 40}, {2, 11, "40", 40}}, {{2, 10, "32.0", 32}}, ""},
+        {"RACE", smooth, {2, 1, 2, 2}, {}, {}, "", "Smooth needs at least three columns"},
+        // Spreadsheet blocks: decimal commas, trimmed at the grid's edge, blank cells kept.
+        {"RACE", paste, {2, 3, 2, 3}, {}, {{2, 3, "10.0", 10}, {2, 4, "12.5", 12.5}, {2, 5, "15.0", 15}},
+         "10\t12,5\t15\n"},
+        {"RACE", paste, {1, 15, 1, 15}, {},
+         {{1, 15, "1.5", 1.5}, {1, 16, "2.2", 2.25}, {2, 15, "4.0", 4}, {2, 16, "5.5", 5.5}},
+         "1,5;2,25;3\r\n4;5,5;6\r\n"},
+        {"RACE", paste, {2, 14, 2, 14}, {}, {{2, 14, "0.0", 0}, {2, 16, "40.0", 40}}, "-3\t\t41"},
+        {"TEX", paste, {1, 1, 1, 1}, {}, {{1, 1, "32.0", 32}, {1, 2, "1.0", 1}}, "40,1"},
+        {"RACE", paste, {1, 1, 1, 1}, {}, {}, "Low\tn/a\n", "the clipboard holds no number."},
+        // clang-format on
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string what = "case " + std::to_string(++n);
+        open(c.type, c.typed);
+        select(c.select);
+        w->history().stack().clear();
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(c.clipboard));
+        if (c.item)
+            trigger(c.item);
+        else
+            QTest::keyClick(grid(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        const std::string status = w->statusBar()->currentMessage().toStdString();
+        EXPECT_TRUE(*c.status ? status.find(c.status) != std::string::npos : status.empty())
+            << what << ": " << status;
+        expectOnly(c.after, what);
+        EXPECT_EQ(w->history().stack().count(), c.after.empty() ? 0 : 1) << what;
+        trigger("mnuUndo");
+        kv::test::expectTable(*w, before, what + " undone");
+    }
+    // The written Paste still reads only the program's own buffer, empty here.
+    EXPECT_FALSE(w->action("mnuPopUpPaste")->isEnabled());
 }

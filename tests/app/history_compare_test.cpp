@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and Redo of each kind of edit, and Compare With, through the real window.
+#include "files/show_table.h"
 #include "files/table_file.h"
 #include "table/edit_snapshot.h"
 #include "table/ui/edit_history.h"
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 #include <set>
 
@@ -170,4 +172,39 @@ TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
     EXPECT_EQ(w->chart()->chart()->series().size(), 2);
     EXPECT_EQ(stack().count(), 0);
     EXPECT_FALSE(w->action("mnuUndo")->isEnabled());
+}
+
+// Revert to Saved reopens the table's file, asking first only when the table differs from
+// it; a table without a file, or whose file is gone, stays as it is.
+TEST_F(History, RevertReopensTheSavedFile) {
+    QAction* revert = w->action("mnuRevertTable");
+    EXPECT_FALSE(revert->isEnabled()); // no table
+    const std::string path = open("t.tbl");
+    const EditSnapshot opened = takeSnapshot(s());
+    ASSERT_TRUE(revert->isEnabled());
+    dialogs.clear();
+    revert->trigger(); // unchanged: reopened without a question
+    EXPECT_TRUE(dialogs.prompts().empty());
+    ASSERT_TRUE(model()->setData(model()->index(2, 6), "30"));
+    dialogs.expectMessage("Save advance table before reverting?", Button::Cancel)
+        .expectMessage("Save advance table before reverting?", Button::No);
+    revert->trigger();
+    EXPECT_EQ(s().live.value(kWot, 6), 30);
+    revert->trigger();
+    EXPECT_TRUE(dialogs.done());
+    kv::test::expectTable(*w, opened.live, "reverted");
+    EXPECT_EQ(std::tuple(stack().count(), w->caption()),
+              std::tuple(0, s().BaseCaption + " - t.tbl"));
+
+    ASSERT_TRUE(model()->setData(model()->index(1, 2), "3"));
+    std::filesystem::remove(path);
+    dialogs.expectMessage("Error loading " + path, Button::OK);
+    revert->trigger();
+    EXPECT_TRUE(w->tableShown() && s().live.value(kLow, 2) == 3); // kept as it was
+
+    kv::showWholeTable(*w); // as New Table and Download show theirs: no file
+    EXPECT_FALSE(revert->isEnabled());
+    dialogs.expectSaveFile(path);
+    trigger("mnuSaveTable");
+    EXPECT_TRUE(revert->isEnabled());
 }

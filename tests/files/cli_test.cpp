@@ -50,14 +50,33 @@ const std::string kDocument =
 
 } // namespace
 
-// What write takes reads back the same: a parameter outside the range the reader holds it
-// to or not whole, or an advance that is no finite number or one the module cannot hold,
-// is refused and nothing written. image refuses a table file holding such an advance.
+// What write takes, from JSON or from show's CSV as a spreadsheet saves it, reads back the
+// same: a parameter outside the range the reader holds it to or not whole, or an advance
+// that is no finite number or one the module cannot hold, is refused and nothing written.
+// image refuses a table file holding such an advance.
 TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
     writeAll(dir.file("in.json"), kDocument);
     ASSERT_EQ(cli("write in.json -o t.tbl"), 0) << err;
     EXPECT_EQ(cli("show t.tbl --json"), 0);
     EXPECT_EQ(out, kDocument + "\n");
+    ASSERT_EQ(cli("show t.tbl --csv"), 0);
+    const std::string csv = out;
+    EXPECT_EQ(csv, "0.1,0.30000000000000004,11.11111111111111,-0,5,6,7,8,9,10,11,12,13,14,15,"
+                   "1e-300\n1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16.25\ntype,EX\nRearOffset,-5\n"
+                   "RetardVal,10\nCrankRevs,3\nRPMLimit,3000\nFixedLimFlag,True\n"
+                   "SelEEPROMTblFlag,False\nRetardEnableFlag,True\nKickStartFlag,False\n");
+    // Saved again by a spreadsheet of a decimal-comma locale: semicolons, CR LF, padding
+    // cells, a blank line, quotes and its own spelling of the flags.
+    std::string sheet = "\xEF\xBB\xBF";
+    for (char c : csv)
+        sheet += c == ',' ? ";" : c == '.' ? "," : c == '\n' ? ";;\r\n" : std::string(1, c);
+    sheet.replace(sheet.find("True"), 4, "\"TRUE\"");
+    for (const std::string& text : {csv, sheet + ";;\r\n"}) {
+        writeAll(dir.file("in.csv"), text);
+        ASSERT_EQ(cli("write in.csv -o c.tbl"), 0) << err;
+        EXPECT_EQ(cli("show c.tbl --json"), 0);
+        EXPECT_EQ(out, kDocument + "\n");
+    }
     const auto with = [](const std::string& from, const std::string& to) {
         std::string s = kDocument;
         return s.replace(s.find(from), from.size(), to);
@@ -75,6 +94,17 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         {with("[0.1,", "[1e300,"),
          "Cannot write - the WOT value at 0 RPM (1e+300) is outside 0 to 44.8 degrees."},
         {R"({"type": "EX", "WOT": [1]})", ""},
+        {csv.substr(0, csv.find("KickStartFlag")), "expected type and the eight"},
+        {csv + "RetardVal,3\n", "\"RetardVal\" given twice"},
+        {csv + "Colour,red\n", "unknown name \"Colour\""},
+        {csv.substr(csv.find(',') + 1), "line 1 must hold the 16 WOT values"},
+        {"abc" + csv.substr(3), "\"WOT\" 1 must be a finite number, not \"abc\""},
+        {"1e999" + csv.substr(3), "finite"},
+        {"45" + csv.substr(3), "Cannot write - the WOT value at 0 RPM"},
+        {csv.substr(0, csv.find("-5")) + "-6" + csv.substr(csv.find("-5") + 2),
+         "\"RearOffset\" must be a whole number from -5 to 5"},
+        {csv.substr(0, csv.find("True")) + "yes" + csv.substr(csv.find("True") + 4),
+         "\"FixedLimFlag\" must be True or False"},
     };
     for (const auto& [json, why] : refused) {
         writeAll(dir.file("in.json"), json);
@@ -105,7 +135,10 @@ TEST_F(Cli, BadUsageExits2AFailure1AndNeitherWritesAnything) {
           // A rule that is not one number would zero the cells.
           "modify in.tbl '' -o x.tbl", "modify in.tbl abc -o x.tbl", "modify in.tbl nan -o x.tbl",
           "modify in.tbl inf -o x.tbl", "modify in.tbl 0x10 -o x.tbl", "modify in.tbl % -o x.tbl",
-          "modify in.tbl 1e400 -o x.tbl", "modify in.tbl -o x.tbl -- --3"})
+          "modify in.tbl 1e400 -o x.tbl", "modify in.tbl -o x.tbl -- --3",
+          "show in.tbl --csv --json", "smooth in.tbl +1 -o x.tbl",
+          "interpolate in.tbl --cells 1,1:2,2 -o x.tbl",
+          "smooth in.tbl --cells 2,16:2,15 -o x.tbl"})
         EXPECT_TRUE(cli(bad) == 2 && err.find("usage: ") != std::string::npos) << bad << err;
     for (const char* failing :
          {"new --type EX --slope 1 -o no/such/x.tbl", "modify in.tbl +1 -o no/such/x.tbl",
@@ -123,21 +156,23 @@ TEST_F(Cli, BadUsageExits2AFailure1AndNeitherWritesAnything) {
     EXPECT_FALSE(fs::exists(dir.file("x.tbl")));
 }
 
-TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
+TEST_F(Cli, EditsApplyTheirRulesToTheFileWithTheLimitsOfItsType) {
     const auto limits = *readCurveFile(std::string(KV_DATA_DIR) + "/Vanta_EX_Max.dat");
     struct Case {
         const char* type;
-        const char* args; // after FILE
-        double want[4];   // cells (1,1), (1,16), (2,1), (2,16) after
+        const char* args; // before -o out.tbl
+        double want[5];   // cells (1,1), (1,16), (2,1), (2,16), (1,15) after
     };
     // Every cell starts at 6, below every EX limit, except Low at 7500 RPM: 11.3.
     const Case cases[] = {
-        {"RACE", "-7.5%", {5.55, 11.3 * 0.925, 5.55, 5.55}},
-        {"RACE", "+10% --cells 1,16:1,16", {6, 11.3 * 1.1, 6, 6}},
-        {"RACE", "+30 --cells 2,16:1,15", {6, 40, 6, 36}},
-        {"RACE", "-.5", {5.5, 11.3 - 0.5, 5.5, 5.5}}, // a rule, not an option
-        {"EX", "-10", {0, 11.3 - 10, 0, 0}},          // no lower than 0, as typing
-        {"EX", "40 --cells 2,1:2,1", {6, 11.3, limits(1, kWot), 6}},
+        {"RACE", "modify in.tbl -7.5%", {5.55, 11.3 * 0.925, 5.55, 5.55, 5.55}},
+        {"RACE", "modify in.tbl +10% --cells 1,16:1,16", {6, 11.3 * 1.1, 6, 6, 6}},
+        {"RACE", "modify in.tbl +30 --cells 2,16:1,15", {6, 40, 6, 36, 36}},
+        {"RACE", "modify in.tbl -.5", {5.5, 11.3 - 0.5, 5.5, 5.5, 5.5}}, // a rule, not an option
+        {"EX", "modify in.tbl -10", {0, 11.3 - 10, 0, 0, 0}}, // no lower than 0, as typing
+        {"EX", "modify in.tbl 40 --cells 2,1:2,1", {6, 11.3, limits(1, kWot), 6, 6}},
+        {"RACE", "interpolate in.tbl", {6, 11.3, 6, 6, 6 + 5.3 * 14 / 15}},
+        {"RACE", "smooth in.tbl --cells 1,14:1,16", {6, 11.3, 6, 6, (6 + 12 + 11.3) / 4}},
     };
     writeAll(dir.file("-t.tbl"), tableFileText(curves(20, 10), {}, "RACE"));
     ASSERT_EQ(cli("modify -o out.tbl -- -t.tbl -3"), 0) << err; // "--" ends the options
@@ -147,11 +182,12 @@ TEST_F(Cli, ModifyAppliesARuleToTheFileWithTheLimitsOfItsType) {
         t.fill(6);
         t(16, kLow) = 11.3;
         writeAll(dir.file("in.tbl"), tableFileText(t, {}, c.type));
-        ASSERT_EQ(cli("modify in.tbl " + std::string(c.args) + " -o out.tbl"), 0) << c.args << err;
+        ASSERT_EQ(cli(c.args + std::string(" -o out.tbl")), 0) << c.args << err;
         // The exact results, not the one decimal the grid shows.
         const Table16x2 back = read("out.tbl");
-        const double got[] = {back(1, kLow), back(16, kLow), back(1, kWot), back(16, kWot)};
-        for (int i = 0; i < 4; ++i)
+        const double got[] = {back(1, kLow), back(16, kLow), back(1, kWot), back(16, kWot),
+                              back(15, kLow)};
+        for (int i = 0; i < 5; ++i)
             EXPECT_NEAR(got[i], c.want[i], 1e-12) << c.args << " cell " << i;
     }
 }

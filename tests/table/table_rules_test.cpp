@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The table's rules without a window: numbers, typed cells, drags and paste.
 #include "base/errors.h"
+#include "table/bulk_edit.h"
 #include "table/cell_edit.h"
 #include "table/drag_rules.h"
 #include "table/grid_edit.h"
@@ -127,4 +128,19 @@ TEST(GridEdit, PasteTrimsAClipToTheGridAndToWhatItHolds) {
     EXPECT_EQ(text(2, 14) + text(2, 15) + text(2, 16), "1.0|5|6|");
     EXPECT_EQ(std::tuple(s.live.value(kWot, 16), s.live.value(kLow, 2), s.live.value(kWot, 2)),
               std::tuple(6.0, 8.0, 1.0));
+}
+
+// Text from a spreadsheet: rows, cells, which commas are decimal points, and the numbers.
+TEST(GridEdit, SpreadsheetBlocksSplitIntoRowsAndCells) {
+    const TextBlock b = splitTextBlock("1,5;2\r\n\r3;\"4;5\"\"\"\r\n");
+    using Rows = std::vector<std::vector<std::string>>;
+    EXPECT_EQ(std::tuple(b.separator, b.decimalComma, b.rows),
+              std::tuple(';', true, Rows{{"1,5", "2"}, {""}, {"3", "4;5\""}}));
+    // Commas that separate cells, group thousands or come twice are no decimal commas.
+    for (const char* t : {"1,2", "1.000,5\t2", "1,2,3;4"})
+        EXPECT_FALSE(splitTextBlock(t).decimalComma) << t;
+    EXPECT_EQ(std::tuple(blockCellNumber(b, " 12,5x"),
+                         blockCellNumber(splitTextBlock("1,2"), "12,5"), blockCellNumber(b, " \t"),
+                         blockCellNumber(b, "n/a")),
+              std::tuple(12.5, 12.0, std::nullopt, std::nullopt));
 }

@@ -145,12 +145,15 @@ void MainWindow::buildMenus() {
     wireGridEditing();
     wireHistoryAndCompare(file, edit);
     wireEditMenu();
+    wireBulkEdits(file, edit);
 
     connect(newTable, &QAction::triggered, this, [this] { runNewTable(*this, this); });
     connect(open, &QAction::triggered, this,
             [this] { runStep(*m_dialogs, [&] { OpenTable(*this); }); });
-    connect(save, &QAction::triggered, this,
-            [this] { runStep(*m_dialogs, [&] { SaveTable(*this); }); });
+    connect(save, &QAction::triggered, this, [this] {
+        runStep(*m_dialogs, [&] { SaveTable(*this); });
+        updateHistoryActions(); // the table may have a file now
+    });
     connect(close, &QAction::triggered, this, &MainWindow::mnuCloseTable_Click);
     connect(exit, &QAction::triggered, this, &MainWindow::mnuExit_Click);
     connect(contents, &QAction::triggered, this, &MainWindow::mnuHelpContents_Click);

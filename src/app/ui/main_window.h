@@ -77,6 +77,7 @@ public:
 
     // Menu commands.
     void mnuCloseTable_Click();
+    void mnuRevertTable_Click();
     void mnuExit_Click() { close(); }
     void mnuHelpContents_Click();
     void mnuAbout_Click();
@@ -140,7 +141,10 @@ private:
     void updateStatus();
     void wireParamsAndPrint(); // main_window_print.cpp
     void wireHistoryAndCompare(QMenu* file, QMenu* edit);
-    // Undo, Redo and Compare With are available while a table is open and no transfer runs.
+    // Interpolate, Smooth, Paste From Spreadsheet and Revert to Saved (main_window_edit.cpp).
+    void wireBulkEdits(QMenu* file, QMenu* edit);
+    // Undo, Redo, Compare With and the bulk edits are available while a table is open and
+    // no transfer runs; Revert to Saved when the table also has a file.
     void updateHistoryActions();
     // The open table was closed or is being replaced: its history and comparison end.
     void forgetOpenTable();

@@ -66,6 +66,10 @@ void MainWindow::updateHistoryActions() {
     redo->setText(stack.canRedo() ? QStringLiteral("&Redo %1").arg(stack.redoText())
                                   : QStringLiteral("&Redo"));
     action("mnuCompareWith")->setEnabled(open);
+    for (const char* name : {"mnuInterpolate", "mnuSmooth", "mnuPasteFromSpreadsheet"})
+        if (QAction* a = action(name)) a->setEnabled(open);
+    if (QAction* revert = action("mnuRevertTable"))
+        revert->setEnabled(open && !m_state.TableFile.empty());
 }
 
 // A drag under way is not yet a step: going back under it would leave the drag's step

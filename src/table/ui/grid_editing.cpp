@@ -2,7 +2,7 @@
 #include "table/ui/grid_editing.h"
 
 #include "base/step_runner.h"
-#include "table/grid_edit.h"
+#include "table/bulk_edit.h"
 #include "table/ui/advance_chart.h"
 #include "table/ui/edit_history.h"
 #include "table/ui/grid_view.h"
@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
+#include <algorithm>
 
 namespace kv {
 
@@ -91,6 +92,64 @@ void GridEditing::mnuPopUpModify_Click() {
         if (m_history) m_history->record(QStringLiteral("Modify"), before);
         m_model.storeChanged();
         m_chart.refresh();
+    });
+}
+
+template <class Change> void GridEditing::recordEdit(const QString& label, Change&& change) {
+    m_chart.hideValueLabel();
+    const EditSnapshot before = takeSnapshot(m_state);
+    change();
+    if (m_history) m_history->record(label, before);
+    m_model.storeChanged();
+    m_chart.refresh();
+    Q_EMIT statusMessage({});
+}
+
+void GridEditing::editRows(const std::string& command,
+                           void (*edit)(ProgramState&, const CellRange&)) {
+    runStep(m_dialogs, [&] {
+        const CellRange selection = m_grid.selectedRange().value_or(CellRange{});
+        if (const auto refusal = refuseRowEdit(selection, command)) {
+            Q_EMIT statusMessage(QString::fromStdString(*refusal));
+            return;
+        }
+        recordEdit(QString::fromStdString(command), [&] { edit(m_state, selection); });
+    });
+}
+
+void GridEditing::mnuInterpolate_Click() {
+    editRows("Interpolate", interpolateSelection);
+}
+
+void GridEditing::mnuSmooth_Click() {
+    editRows("Smooth", smoothSelection);
+}
+
+void GridEditing::mnuPasteFromSpreadsheet_Click() {
+    runStep(m_dialogs, [&] {
+        const QClipboard* clipboard = QGuiApplication::clipboard();
+        const TextBlock block =
+            splitTextBlock(clipboard ? clipboard->text().toStdString() : std::string());
+        const bool anyNumber = std::any_of(block.rows.begin(), block.rows.end(), [&](auto& row) {
+            return std::any_of(row.begin(), row.end(),
+                               [&](auto& cell) { return blockCellNumber(block, cell); });
+        });
+        const QString command = QStringLiteral("Paste From Spreadsheet");
+        if (!anyNumber) {
+            Q_EMIT statusMessage(command + QStringLiteral(": the clipboard holds no number. "
+                                                          "Nothing changed."));
+            return;
+        }
+        std::optional<CellRange> landed;
+        recordEdit(command, [&] {
+            landed = pasteTextBlock(m_state, block, m_grid.currentRow(), m_grid.currentCol());
+        });
+        if (landed)
+            m_grid.selectRange(*landed);
+        else
+            Q_EMIT statusMessage(command + QStringLiteral(": no number lands on the Low or WOT "
+                                                          "row from the current cell. Nothing "
+                                                          "changed."));
     });
 }
 

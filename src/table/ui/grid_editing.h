@@ -2,7 +2,7 @@
 #pragma once
 
 #include "base/dialogs.h"
-#include "table/program_state.h"
+#include "table/grid_edit.h"
 
 #include <QObject>
 #include <QPoint>
@@ -43,10 +43,25 @@ public:
     void mnuPopUpPaste_Click();
     void mnuPopUpModify_Click();
 
+    // The Edit menu's bulk edits, each one step of the history. What stops one (a
+    // selection too narrow, a clipboard without a number) is said in `statusMessage`.
+    void mnuInterpolate_Click();
+    void mnuSmooth_Click();
+    // The system clipboard's text as a spreadsheet block, from the current cell on.
+    void mnuPasteFromSpreadsheet_Click();
+
     // Each paste and each Modify is one step of this history (none: not recorded).
     void setHistory(EditHistory* history) { m_history = history; }
 
+Q_SIGNALS:
+    void statusMessage(const QString& text);
+
 private:
+    // Interpolate or Smooth along the rows of the selection, unless refused.
+    void editRows(const std::string& command, void (*edit)(ProgramState&, const CellRange&));
+    // Runs `change` on the table as one step of the history, then lets the views follow.
+    template <class Change> void recordEdit(const QString& label, Change&& change);
+
     ProgramState& m_state;
     Dialogs& m_dialogs;
     GridView& m_grid;
