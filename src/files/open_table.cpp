@@ -48,10 +48,10 @@ bool OpenTable(Shell& shell, const std::string& chosen, const std::string& capti
         }
         return false;
     }
-    return openTableFile(shell, path);
+    return openTableFile(shell, path, caption);
 }
 
-bool openTableFile(Shell& shell, const std::string& path) {
+bool openTableFile(Shell& shell, const std::string& path, const std::string& caption) {
     ProgramState& s = shell.state();
     StepRunner steps(shell.dialogs());
 
@@ -91,7 +91,9 @@ bool openTableFile(Shell& shell, const std::string& path) {
     if (s.exLimited()) lowerToLimits(s.AdvanceTable, s.ExMaxTable);
 
     // 11. - 13.
-    showWholeTable(shell, path);
+    // A table opened under a caption of its own (an entry of the transfer history) has no
+    // file of the user's to revert to or save over unasked.
+    showWholeTable(shell, caption.empty() ? path : std::string());
 
     // 14. - 15.
     shell.setCaption(caption.empty() ? fileCaption(s.BaseCaption, path)

@@ -16,9 +16,9 @@ namespace kv {
 bool OpenTable(Shell& shell, const std::string& path = {}, const std::string& caption = {});
 
 // What Open Table does once `path` is chosen: the chart template, the file, its limits,
-// then the table shown and named in the caption. On failure the critical message, and
-// Close Table.
-bool openTableFile(Shell& shell, const std::string& path);
+// then the table shown and named in the caption (BaseCaption and `caption` when given).
+// On failure the critical message, and Close Table.
+bool openTableFile(Shell& shell, const std::string& path, const std::string& caption = {});
 
 // Revert to Saved: reopens the open table's file. When the table on screen differs from
 // what the file holds, the save question comes first; a file that can no longer be read
