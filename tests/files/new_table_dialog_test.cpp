@@ -44,9 +44,7 @@ TEST_F(NewTableDialogTest, TypeQuestionThenTheSliderBlendsTheTemplates) {
         auto* dialog = qobject_cast<NewTableDialog*>(QApplication::activeModalWidget());
         ASSERT_TRUE(dialog);
         sawDialog = true;
-        EXPECT_EQ(s().TableType, "TEX");
-        EXPECT_EQ(s().ExMaxTable, high);
-        EXPECT_EQ(s().RearOffset, 0);
+        EXPECT_TRUE(s().TableType == "TEX" && s().ExMaxTable == high && s().RearOffset == 0);
         EXPECT_FALSE(shell.tableShown()); // nothing until Update or OK
         QSlider* slider = dialog->slider();
         EXPECT_EQ(dialog->valueLabel()->text(), " 0");
