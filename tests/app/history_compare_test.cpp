@@ -145,8 +145,8 @@ TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
     compare->trigger();
     EXPECT_FALSE(compare->isChecked() || marked(2, 6) || !status->text().isEmpty());
     // A table of another type is said to be so once; its differing parameters are listed.
-    ModuleParameters retard;
-    retard.RetardEnableFlag = true;
+    ModuleParameters retard = kv::test::kParams;
+    retard.RetardEnableFlag = false;
     retard.RetardVal = 4;
     kv::test::writeAll(dir.file("ex.tbl"), tableFileText(kv::test::curves(10, 0), retard, "EX"));
     dialogs.expectOpenFile(dir.file("ex.tbl")).expectMessage("", Button::OK);
@@ -156,8 +156,8 @@ TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
               0u);
     EXPECT_EQ(status->text(), "Compared with ex.tbl; module parameters differ: Retard, VOES "
                               "Input for Retard");
-    EXPECT_EQ(status->toolTip(), "Retard: 0 here, 4 in ex.tbl\nVOES Input for Retard: False "
-                                 "here, True in ex.tbl");
+    EXPECT_EQ(status->toolTip(), "Retard: 7 here, 4 in ex.tbl\nVOES Input for Retard: True "
+                                 "here, False in ex.tbl");
     // It also ends with the table, and so does the history.
     dialogs.expectMessage("", Button::No);
     EXPECT_TRUE(compare->isChecked());
