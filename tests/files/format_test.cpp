@@ -150,8 +150,7 @@ TEST(TableFile, ParameterLinesAreReadByTheirRules) {
          "0 0 2 5700 1011 EX Overflow"},
         {{"!RetardVal: 32767.5", "!RPMLimit: 6000"}, "0 0 2 6000 1010 RACE Overflow"},
         {{"!RearOffset: -1e999"}, "0 0 2 5700 1010 RACE Overflow"},
-        {{"!CrankRevs: 1e400"}, "0 0 2 5700 1010 RACE Overflow"},
-    };
+        {{"!CrankRevs: 1e400"}, "0 0 2 5700 1010 RACE Overflow"}};
     for (const auto& [lines, want] : cases)
         EXPECT_EQ(read(lines), want) << (lines.empty() ? "none" : lines.front());
 }

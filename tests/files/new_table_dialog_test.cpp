@@ -58,8 +58,7 @@ TEST_F(NewTableDialogTest, TypeQuestionThenTheSliderBlendsTheTemplates) {
             EXPECT_DOUBLE_EQ(s().live.value(kWot, 1),
                              std::clamp(((9 - setting) * -6 + setting * 48) / 9.0, 0.0, 40.0));
         }
-        EXPECT_EQ(dialog->valueLabel()->text(), " 9");
-        EXPECT_TRUE(shell.tableShown());
+        EXPECT_TRUE(dialog->valueLabel()->text() == " 9" && shell.tableShown());
         // The keyboard moves the thumb the way the arrow points.
         slider->setFocus();
         QTest::keyClick(slider, Qt::Key_Down);

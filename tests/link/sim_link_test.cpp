@@ -255,8 +255,7 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         {{"id"}, 2, ""},
         {{"id", "--port", "printer"}, 2, ""},
         {{"decode", hex.left(76) + "zz"}, 2, ""},
-        {{"image", table, "--module", "36=256"}, 2, ""},
-    };
+        {{"image", table, "--module", "36=256"}, 2, ""}};
     for (const auto& [args, status, out] : cases) {
         QProcess p;
         p.start(QStringLiteral(KV_BIN_DIR "/kestrel-vanta-cli"), args);
