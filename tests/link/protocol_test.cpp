@@ -190,11 +190,10 @@ TEST_F(Link, WriteProgramsEveryByteAndVerifiesOrStopsAtAFault) {
     // its own command, and so of the new image in the module afterwards; the bytes read.
     // The time-out of no-ack is answered Ignore.
     const std::tuple<std::string, bool, int, long, long> cases[] = {
-        {"", true, 0, 39, 39},
-        {"escape", true, 1, 39, 1},
-        {"no-ack=7", false, 0, 8, 0},
-        {"bad-ack=3", false, 0, 4, 0},
-        {"bad-read=5", true, 1, 39, 39}};
+        {"", true, 0, 39, 39},           {"escape", true, 1, 39, 1},
+        {"no-ack=7", false, 0, 8, 0},    {"bad-ack=3", false, 0, 4, 0},
+        {"bad-read=5", true, 1, 39, 39},
+    };
     for (const auto& [fault, ok, verifyErrors, writes, reads] : cases) {
         box.emplace(); // a fresh host in the same place
         start(fault.empty() || fault == "escape" ? nullptr : fault.c_str());
