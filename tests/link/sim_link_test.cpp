@@ -275,7 +275,8 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         return p.exitCode();
     };
     for (const auto& [args, status, want] : cases) {
-        EXPECT_EQ(QString::number(run(args)) + " " + out.left(want.size()),
+        const int code = run(args); // before `out` is read
+        EXPECT_EQ(QString::number(code) + " " + out.left(want.size()),
                   QString::number(status) + " " + want)
             << args.join(' ').toStdString();
     }
