@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
@@ -289,7 +290,7 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
                 kept[0].contains("\"first\": false"));
     kept.removeFirst();
     EXPECT_TRUE(
-        kept[0].contains("_upload_TEX.tbl\", \"time\"") &&
+        kept[0].contains(QRegularExpression(R"(_upload_TEX(_\d+)?\.tbl", "time")")) &&
         kept[0].contains("\"direction\": \"upload\", \"FirmwareID\": \"V1005T-EX \\\"2\\\"\", "
                          "\"type\": \"TEX\""))
         << out.toStdString();
