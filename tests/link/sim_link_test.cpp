@@ -16,8 +16,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTimer>
 #include <asm/termbits.h>
