@@ -48,10 +48,10 @@ bool OpenTable(Shell& shell, const std::string& chosen, const std::string& capti
         }
         return false;
     }
-    return openTableFile(shell, path);
+    return openTableFile(shell, path, caption);
 }
 
-bool openTableFile(Shell& shell, const std::string& path) {
+bool openTableFile(Shell& shell, const std::string& path, const std::string& caption) {
     ProgramState& s = shell.state();
     StepRunner steps(shell.dialogs());
 
@@ -90,8 +90,9 @@ bool openTableFile(Shell& shell, const std::string& path) {
     // 10. Values read from a file are held to the limits but to no lower bound.
     if (s.exLimited()) lowerToLimits(s.AdvanceTable, s.ExMaxTable);
 
-    // 11. - 13.
-    showWholeTable(shell, path);
+    // 11. - 13. A file named by a caption of its own (a kept transfer) is no file of the
+    // user's to revert to.
+    showWholeTable(shell, caption.empty() ? path : std::string());
 
     // 14. - 15.
     shell.setCaption(caption.empty() ? fileCaption(s.BaseCaption, path)

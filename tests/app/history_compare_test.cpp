@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and Redo of each kind of edit, and Compare With, through the real window.
+#include "files/open_table.h"
 #include "files/show_table.h"
 #include "files/table_file.h"
 #include "table/edit_snapshot.h"
@@ -207,4 +208,6 @@ TEST_F(History, RevertReopensTheSavedFile) {
     dialogs.expectSaveFile(path);
     trigger("mnuSaveTable");
     EXPECT_TRUE(revert->isEnabled());
+    dialogs.expectMessage("", Button::No); // a kept transfer opened: no file of the user's
+    EXPECT_TRUE(OpenTable(*w, path, "History: kept") && !revert->isEnabled());
 }
