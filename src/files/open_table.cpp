@@ -90,8 +90,9 @@ bool openTableFile(Shell& shell, const std::string& path, const std::string& cap
     // 10. Values read from a file are held to the limits but to no lower bound.
     if (s.exLimited()) lowerToLimits(s.AdvanceTable, s.ExMaxTable);
 
-    // 11. - 13. A file named by a caption of its own (a kept transfer) is no file of the
-    // user's to revert to.
+    // 11. - 13.
+    // A table opened under a caption of its own (an entry of the transfer history) has no
+    // file of the user's to revert to or save over unasked.
     showWholeTable(shell, caption.empty() ? path : std::string());
 
     // 14. - 15.

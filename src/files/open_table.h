@@ -16,9 +16,8 @@ namespace kv {
 bool OpenTable(Shell& shell, const std::string& path = {}, const std::string& caption = {});
 
 // What Open Table does once `path` is chosen: the chart template, the file, its limits,
-// then the table shown and named in the caption. On failure the critical message, and
-// Close Table. With `caption` (a table from the transfer history) the table has no file
-// of its own afterwards: Revert to Saved is not offered for it.
+// then the table shown and named in the caption (BaseCaption and `caption` when given).
+// On failure the critical message, and Close Table.
 bool openTableFile(Shell& shell, const std::string& path, const std::string& caption = {});
 
 // Revert to Saved: reopens the open table's file. When the table on screen differs from

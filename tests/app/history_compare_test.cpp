@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and Redo of each kind of edit, and Compare With, through the real window.
-#include "files/open_table.h"
 #include "files/show_table.h"
 #include "files/table_file.h"
 #include "table/edit_snapshot.h"
@@ -115,8 +114,7 @@ TEST_F(History, UndoWaitsForTheDragUnderWay) {
     trigger("mnuUndo");
     chartMouse(*w, QEvent::MouseButtonRelease, at - QPoint(0, 6));
     EXPECT_EQ(s().live.value(kWot, 3), first);
-    EXPECT_EQ(stack().count(), 2);
-    EXPECT_EQ(stack().index(), 2);
+    EXPECT_TRUE(stack().count() == 2 && stack().index() == 2);
 }
 
 TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
@@ -129,11 +127,10 @@ TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
     QAction* compare = w->action("mnuCompareWith");
     dialogs.expectOpenFile(good);
     compare->trigger();
-    EXPECT_TRUE(compare->isChecked());
-    ASSERT_NE(w->chart()->referenceSeries(kWot), nullptr);
+    ASSERT_TRUE(compare->isChecked() && w->chart()->referenceSeries(kWot));
     EXPECT_EQ(w->chart()->referenceSeries(kWot)->name(), "good.tbl WOT");
-    EXPECT_EQ(w->chart()->referenceSeries(kWot)->at(5).y(), 9 + 6 / 3.0);
-    EXPECT_EQ(w->chart()->referenceSeries(kLow)->at(5).y(), 5 + 6 / 7.0);
+    EXPECT_TRUE(w->chart()->referenceSeries(kWot)->at(5).y() == 9 + 6 / 3.0 &&
+                w->chart()->referenceSeries(kLow)->at(5).y() == 5 + 6 / 7.0);
     for (int r = 1; r <= 2; ++r) // only the changed cells
         for (int c = 1; c <= kPoints; ++c)
             EXPECT_EQ(marked(r, c), changed.contains({r, c})) << r << "," << c;
@@ -148,8 +145,7 @@ TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
     dialogs.expectOpenFile(dir.file("bad.tbl"))
         .expectMessage("Error loading " + dir.file("bad.tbl"), Button::OK);
     compare->trigger();
-    EXPECT_FALSE(compare->isChecked() || marked(2, 6));
-    EXPECT_EQ(status->text(), "");
+    EXPECT_FALSE(compare->isChecked() || marked(2, 6) || !status->text().isEmpty());
     // A table of another type is said to be so once; its differing parameters are listed.
     ModuleParameters retard = kv::test::kParams;
     retard.RetardEnableFlag = false;
@@ -168,11 +164,9 @@ TEST_F(History, CompareMarksTheDifferencesUntilEndedOrTheTableCloses) {
     dialogs.expectMessage("", Button::No);
     EXPECT_TRUE(compare->isChecked());
     trigger("mnuCloseTable");
-    EXPECT_TRUE(dialogs.done());
-    EXPECT_FALSE(compare->isChecked() || compare->isEnabled());
+    EXPECT_FALSE(!dialogs.done() || compare->isChecked() || compare->isEnabled());
     EXPECT_EQ(w->chart()->chart()->series().size(), 2);
-    EXPECT_EQ(stack().count(), 0);
-    EXPECT_FALSE(w->action("mnuUndo")->isEnabled());
+    EXPECT_FALSE(stack().count() != 0 || w->action("mnuUndo")->isEnabled());
 }
 
 // Revert to Saved reopens the table's file, asking first only when the table differs from
@@ -208,6 +202,4 @@ TEST_F(History, RevertReopensTheSavedFile) {
     dialogs.expectSaveFile(path);
     trigger("mnuSaveTable");
     EXPECT_TRUE(revert->isEnabled());
-    dialogs.expectMessage("", Button::No); // a kept transfer opened: no file of the user's
-    EXPECT_TRUE(OpenTable(*w, path, "History: kept") && !revert->isEnabled());
 }

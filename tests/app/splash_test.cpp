@@ -14,38 +14,35 @@
 using namespace kv;
 
 TEST(Splash, ShowsTheBrandingFileOrTheDefaultsAndReportsWhatIsWrongWithIt) {
-    struct Case {
-        std::string cfg;     // none if empty
-        std::string answers; // to the error prompts: I(gnore), A(bort), R(etry)
-        std::string error;   // their text, then the path of the file named
-        const char *company, *font, *contacts;
-    };
-    const Case cases[] = {
-        {"", "", "", "Orvane", "Arial 48 bold italic", ""},
-        {"!one\r\n!two\r\nHawk Works\r\nCourier\r\n 36pt\r\nItalic\r\nnull\r\nsixth\r\n!\r\nHW"
-         "\r\n\r\n 2 Mill St \r\n!end\r\nignored\r\n",
-         "", "", "Hawk Works", "Courier 36 italic", "HW|| 2 Mill St "},
-        // Ignore goes on with what was read: the brand lines are all there.
-        {"Soci\xe9t\xe9 \x80\rCourier\r12\rbold\rNULL\r!\rHW\r\x1a", "I",
-         "Input past end of file: Kestrel_Vanta.cfg", "Soci\u00e9t\u00e9 \u20ac", "Courier 12 bold",
-         "HW"},
-        // One error per missing item of a short brand group.
-        {"Hawk\nCourier\n!\nHW\n!\n", "IIA", "Subscript out of range: Kestrel_Vanta.cfg", "Hawk",
-         "Courier 48 bold italic", "HW"},
-        {"Hawk\nCourier\n12\nbold\nhawk.gif\n!\nHW\n!\n", "RI", "File not found: hawk.gif", "Hawk",
-         "Courier 12 bold", "HW"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.cfg);
+    // The file (none if empty); the answers to the error prompts, I(gnore), A(bort) or
+    // R(etry); their text, then the path of the file named; what is shown.
+    const std::tuple<std::string, std::string, std::string, const char*, const char*, const char*>
+        cases[] = {
+            {"", "", "", "Orvane", "Arial 48 bold italic", ""},
+            {"!one\r\n!two\r\nHawk Works\r\nCourier\r\n 36pt\r\nItalic\r\nnull\r\nsixth\r\n!\r\nHW"
+             "\r\n\r\n 2 Mill St \r\n!end\r\nignored\r\n",
+             "", "", "Hawk Works", "Courier 36 italic", "HW|| 2 Mill St "},
+            // Ignore goes on with what was read: the brand lines are all there.
+            {"Soci\xe9t\xe9 \x80\rCourier\r12\rbold\rNULL\r!\rHW\r\x1a", "I",
+             "Input past end of file: Kestrel_Vanta.cfg", "Soci\u00e9t\u00e9 \u20ac",
+             "Courier 12 bold", "HW"},
+            // One error per missing item of a short brand group.
+            {"Hawk\nCourier\n!\nHW\n!\n", "IIA", "Subscript out of range: Kestrel_Vanta.cfg",
+             "Hawk", "Courier 48 bold italic", "HW"},
+            {"Hawk\nCourier\n12\nbold\nhawk.gif\n!\nHW\n!\n", "RI", "File not found: hawk.gif",
+             "Hawk", "Courier 12 bold", "HW"},
+        };
+    for (const auto& [cfg, answers, error, company, font, contacts] : cases) {
+        SCOPED_TRACE(cfg);
         test::TempDir dir;
         test::ScriptedDialogs dialogs;
-        if (c.cfg.empty())
+        if (cfg.empty())
             dir.copyData({"Orvane_Logo.gif"});
         else
-            test::writeAll(dir.file("Kestrel_Vanta.cfg"), c.cfg);
-        const std::size_t at = c.error.find(": ") + 2;
-        for (const char a : c.answers)
-            dialogs.expectError(c.error.substr(0, at) + dir.file(c.error.substr(at)),
+            test::writeAll(dir.file("Kestrel_Vanta.cfg"), cfg);
+        const std::size_t at = error.find(": ") + 2;
+        for (const char a : answers)
+            dialogs.expectError(error.substr(0, at) + dir.file(error.substr(at)),
                                 a == 'I'   ? Button::Ignore
                                 : a == 'A' ? Button::Abort
                                            : Button::Retry);
@@ -53,17 +50,17 @@ TEST(Splash, ShowsTheBrandingFileOrTheDefaultsAndReportsWhatIsWrongWithIt) {
         SplashWindow splash(QString::fromStdString(dir.path().string()), dialogs, b);
         EXPECT_TRUE(dialogs.done());
         const QFont f = splash.companyLabel()->font();
-        EXPECT_EQ(splash.companyLabel()->text(), QString::fromUtf8(c.company));
+        EXPECT_EQ(splash.companyLabel()->text(), QString::fromUtf8(company));
         EXPECT_EQ(QStringLiteral("%1 %2%3%4")
                       .arg(f.family())
                       .arg(f.pointSizeF())
                       .arg(f.bold() ? " bold" : "", f.italic() ? " italic" : ""),
-                  c.font);
-        std::string contacts;
+                  font);
+        std::string shown;
         for (const std::string& line : b.ContactLines)
-            contacts += (contacts.empty() ? "" : "|") + line;
-        EXPECT_TRUE(!*c.contacts || contacts == c.contacts) << contacts;
-        EXPECT_EQ(splash.logo()->pixmap().isNull(), !c.cfg.empty());
+            shown += (shown.empty() ? "" : "|") + line;
+        EXPECT_TRUE(!*contacts || shown == contacts) << shown;
+        EXPECT_EQ(splash.logo()->pixmap().isNull(), !cfg.empty());
     }
 }
 
@@ -97,8 +94,7 @@ TEST(StartUp, PromptsComeBeforeTheUnloadTimeAndAnAbortLeavesTheEmptyStartWindow)
     const auto w =
         startUp(QString::fromStdString(dir.path().string()), &dialogs,
                 std::make_unique<PortSettings>(QString::fromStdString(dir.file("kv.ini"))));
-    EXPECT_TRUE(dialogs.done());
-    EXPECT_FALSE(dialogs.unloadRunning);
+    EXPECT_TRUE(dialogs.done() && !dialogs.unloadRunning);
     ASSERT_TRUE(w->isVisible());
     EXPECT_EQ(w->windowTitle(), "HW Kestrel Vanta Version " KV_VERSION);
     EXPECT_FALSE(w->tableShown() || w->chart()->isVisible() || w->grid()->isVisible());

@@ -118,6 +118,7 @@ TEST(Download, TheModulesTableIsShownAsDownloadedDataWithinTheLimitsOfItsType) {
         EXPECT_EQ(b.w->windowTitle().toStdString(),
                   "Kestrel Vanta Version 8.1 - History: downloaded " + kept[0].record.time +
                       " from " + id);
+        EXPECT_FALSE(b.w->action("mnuRevertTable")->isEnabled()); // no file of the user's
     }
     // Now with a table open, it asks to save it first: Cancel keeps it and sends nothing.
     // Without the limit file of the module's type, no table is left.

@@ -51,21 +51,15 @@ TEST(CurveData, IsItsLayoutAndNothingElse) {
     const std::string good = curveDataText(kRamp);
     EXPECT_EQ(good.rfind("KVCURVES 1\r\nPOINTS 16 SERIES 2\r\n0 6.5 9.5\r\n500 8 11\r\n", 0), 0u);
     EXPECT_EQ(parseCurveData(good + "!Module Parameters\r\nanything\n").value().end, good.size());
-    const std::pair<const char*, std::string> bad[] = {
-        {"binary", std::string("\x00\x01\xff\xfe", 4) + good},
-        {"NUL after", good + std::string(1, '\0')},
-        {"DEL after", good + "\x7f"},
-        {"text after a Ctrl-Z", good + "\x1a!x\r\n"},
-        {"Ctrl-Z inside", replaced(good, "END", "\x1a\r\nEND")},
-        {"1e309", replaced(good, "0 6.5", "0 -1e309")},
-        {"nan", replaced(good, "0 6.5", "0 nan")},
-        {"inf", replaced(good, "0 6.5", "0 inf")},
-        {"extra value", replaced(good, "0 6.5 9.5", "0 6.5 9.5 1")},
-        {"wrong rpm", replaced(good, "500 8 11", "600 8 11")},
-        {"other version", replaced(good, "KVCURVES 1", "KVCURVES 2")},
-    };
-    for (const auto& [what, bytes] : bad)
-        EXPECT_FALSE(parseCurveData(bytes)) << what;
+    // clang-format off
+    for (const std::string& bytes : {
+             std::string("\x00\x01\xff\xfe", 4) + good, good + std::string(1, '\0'), good + "\x7f",
+             good + "\x1a!x\r\n", replaced(good, "END", "\x1a\r\nEND"), // text after a Ctrl-Z
+             replaced(good, "0 6.5", "0 -1e309"), replaced(good, "0 6.5", "0 nan"),
+             replaced(good, "0 6.5", "0 inf"), replaced(good, "0 6.5 9.5", "0 6.5 9.5 1"),
+             replaced(good, "500 8 11", "600 8 11"), replaced(good, "KVCURVES 1", "KVCURVES 2")})
+        EXPECT_FALSE(parseCurveData(bytes)) << bytes.substr(0, 60);
+    // clang-format on
     // Cut anywhere inside the section, it is refused; only the last line end may go.
     for (std::size_t n = 0; n + 2 < good.size(); ++n)
         EXPECT_FALSE(parseCurveData(good.substr(0, n))) << "truncated at " << n;
@@ -73,11 +67,10 @@ TEST(CurveData, IsItsLayoutAndNothingElse) {
     TempDir dir;
     kv::test::writeAll(dir.file("good.dat"), curveDataText(kRamp));
     EXPECT_EQ(readCurveFile(dir.file("good.dat")), kRamp);
-    // The reader never hangs or reads without bound.
-    // A valid section followed by hundreds of megabytes (sparse, so cheap to make).
-    kv::test::writeAll(dir.file("huge.tbl"), curveDataText(kRamp));
-    std::filesystem::resize_file(dir.file("huge.tbl"), 300u << 20);
-    EXPECT_FALSE(readSmallFile(dir.file("huge.tbl")));
+    // The reader never hangs or reads without bound: the valid section followed by
+    // hundreds of megabytes (sparse, so cheap to make).
+    std::filesystem::resize_file(dir.file("good.dat"), 300u << 20);
+    EXPECT_FALSE(readSmallFile(dir.file("good.dat")));
 #if !defined(_WIN32)
     // A FIFO with no writer would block a plain open for ever.
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
@@ -157,8 +150,7 @@ TEST(TableFile, ParameterLinesAreReadByTheirRules) {
          "0 0 2 5700 1011 EX Overflow"},
         {{"!RetardVal: 32767.5", "!RPMLimit: 6000"}, "0 0 2 6000 1010 RACE Overflow"},
         {{"!RearOffset: -1e999"}, "0 0 2 5700 1010 RACE Overflow"},
-        {{"!CrankRevs: 1e400"}, "0 0 2 5700 1010 RACE Overflow"},
-    };
+        {{"!CrankRevs: 1e400"}, "0 0 2 5700 1010 RACE Overflow"}};
     for (const auto& [lines, want] : cases)
         EXPECT_EQ(read(lines), want) << (lines.empty() ? "none" : lines.front());
 }

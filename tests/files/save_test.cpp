@@ -25,12 +25,9 @@ namespace fs = std::filesystem;
 
 enum class Hazard { None, Others, Closed, Link, Loop, Long, SizeLimit, Kill, KillAtRename, Root };
 
-const struct Case {
-    const char* what;
-    Hazard hazard;
-    mode_t old; // what is at the target: its type and mode; 0 for nothing
-    bool saved;
-} kCases[] = {
+// What the case is; the hazard; what is at the target, its type and mode (0 for nothing);
+// whether the save is to succeed.
+const std::tuple<const char*, Hazard, mode_t, bool> kCases[] = {
     {"read-only file", Hazard::None, S_IFREG | 0444, false},
     {"another user's file", Hazard::Others, S_IFREG | 0644, false},
     {"writable file in a closed folder: written in place", Hazard::Closed, S_IFREG | 0644, true},
@@ -75,11 +72,10 @@ void runHazards(const std::string& args, const std::string& starts) {
     ::chmod(dir.path().c_str(), 0777); // for err
     const std::string err = dir.file("err");
     int n = 0;
-    for (const Case& c : kCases) {
+    for (const auto& [what, h, old, saved] : kCases) {
         using H = Hazard;
-        const H h = c.hazard;
         if (!root && (h == H::Root || h == H::Others)) continue;
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(what);
         const fs::path folder = dir.path() / std::to_string(n++);
         fs::create_directory(folder);
         fs::path target = folder / "t.tbl", given = target;
@@ -87,9 +83,9 @@ void runHazards(const std::string& args, const std::string& starts) {
         if (h == H::Link) fs::create_symlink("t.tbl", given = folder / "link");
         if (h == H::Loop) fs::create_symlink("loop", target = given = folder / "link");
         if (h == H::Loop) fs::create_symlink("link", folder / "loop");
-        if (S_ISDIR(c.old)) fs::create_directory(target);
-        if (c.old && !S_ISDIR(c.old)) ::mknod(target.c_str(), c.old, ::makedev(1, 3));
-        if (S_ISREG(c.old)) writeAll(target, "old");
+        if (S_ISDIR(old)) fs::create_directory(target);
+        if (old && !S_ISDIR(old)) ::mknod(target.c_str(), old, ::makedev(1, 3));
+        if (S_ISREG(old)) writeAll(target, "old");
         // The user's own, but for the other user's file: refused for what they are.
         const auto give = [&] {
             for (const auto& e : fs::recursive_directory_iterator(folder))
@@ -97,7 +93,7 @@ void runHazards(const std::string& args, const std::string& starts) {
             ::lchown(folder.c_str(), pw->pw_uid, pw->pw_gid);
         };
         give();
-        if (c.old) ::chmod(target.c_str(), c.old & 07777);
+        if (old) ::chmod(target.c_str(), old & 07777);
         if (h == H::Closed) ::chmod(folder.c_str(), 0555);
         struct stat before {};
         const bool existed = ::lstat(target.c_str(), &before) == 0;
@@ -116,20 +112,20 @@ void runHazards(const std::string& args, const std::string& starts) {
         const int status = h == H::Root ? write() : asOrdinaryUser(write);
         const bool killed = h == H::Kill || h == H::KillAtRename;
         const std::string said = readAll(err);
-        EXPECT_TRUE(killed ? status > 128 : status == (c.saved ? 0 : 1)) << status << said;
+        EXPECT_TRUE(killed ? status > 128 : status == (saved ? 0 : 1)) << status << said;
         EXPECT_EQ(said.find("Error saving " + given.string()) != std::string::npos,
-                  !c.saved && !killed);
+                  !saved && !killed);
         struct stat now {};
-        EXPECT_EQ(::lstat(target.c_str(), &now) == 0, existed || c.saved);
-        if (c.saved || S_ISREG(before.st_mode)) { // a FIFO is not to be read
-            const std::string want = c.saved ? starts : "old";
-            EXPECT_EQ(readAll(target).substr(0, c.saved ? want.size() : 100), want);
+        EXPECT_EQ(::lstat(target.c_str(), &now) == 0, existed || saved);
+        if (saved || S_ISREG(before.st_mode)) { // a FIFO is not to be read
+            const std::string want = saved ? starts : "old";
+            EXPECT_EQ(readAll(target).substr(0, saved ? want.size() : 100), want);
         }
         // Mode and owner kept; a new file renamed over the old one, unless written in place.
         const struct stat& kept = existed ? before : now;
         EXPECT_EQ(std::tie(now.st_mode, now.st_uid, now.st_gid),
                   std::tie(kept.st_mode, kept.st_uid, kept.st_gid));
-        EXPECT_EQ(existed && now.st_ino != before.st_ino, existed && c.saved && h != H::Closed);
+        EXPECT_EQ(existed && now.st_ino != before.st_ino, existed && saved && h != H::Closed);
         EXPECT_TRUE(given == target || fs::is_symlink(given));
 
         // A kill before the rename leaves the named new file; the next save clears it, and

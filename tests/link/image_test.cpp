@@ -10,6 +10,7 @@
 #include "support/test_files.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -42,15 +43,13 @@ TEST(EepromImage, AdvanceBytesGoWotFirstThenLowOnTheScale) {
         t(p, kLow) = 20 + p; // bytes 16..31
     }
     const EEPROMImage image = encodeImage(t, {}, 0, 0);
-    EXPECT_EQ(image[0], 6);    // 1 / 0.17578 = 5.69
-    EXPECT_EQ(image[15], 91);  // 16 / 0.17578 = 91.02
-    EXPECT_EQ(image[16], 119); // 21 / 0.17578 = 119.47
-    EXPECT_EQ(image[31], 205); // 36 / 0.17578 = 204.8
+    // 1, 16, 21 and 36 over 0.17578: 5.69, 91.02, 119.47, 204.8.
+    EXPECT_EQ((std::vector<int>{image[0], image[15], image[16], image[31]}),
+              (std::vector<int>{6, 91, 119, 205}));
     Table16x2 back;
     ModuleParameters p;
     decodeImage(image, back, p);
-    EXPECT_DOUBLE_EQ(back(1, kWot), 1.1);
-    EXPECT_DOUBLE_EQ(back(16, kLow), 36.0);
+    EXPECT_TRUE(back(1, kWot) == 1.1 && back(16, kLow) == 36.0);
     // What a byte cannot hold is refused, never limited: below 0, above 44.8, no number.
     EXPECT_EQ(encodeAll(44.8, {})[15], 255);
     for (const auto& [v, shown] :
@@ -67,51 +66,39 @@ TEST(EepromImage, ParametersAreScaledRoundedAndLimited) {
     using Field = std::int16_t ModuleParameters::*;
     constexpr Field kOffset = &ModuleParameters::RearOffset, kRetard = &ModuleParameters::RetardVal,
                     kCrank = &ModuleParameters::CrankRevs, kRpm = &ModuleParameters::RPMLimit;
-    const struct {
-        Field field;
-        int value, index, byte;
-    } encoded[] = {
+    // The parameter and its value; the byte's place and what it holds.
+    const std::tuple<Field, int, int, int> encoded[] = {
         {kOffset, -5, 33, 0},  {kOffset, 5, 33, 56}, // 56.89 rounds to 57, limited
         {kRetard, 10, 34, 56}, {kCrank, 9, 35, 3},
         {kRpm, 5750, 38, 58},  {kRpm, 5650, 38, 56}, // halves to even
         {kRpm, 2000, 38, 30},  {kRpm, 12000, 38, 99},
     };
-    for (const auto& e : encoded) {
+    for (const auto& [field, value, index, byte] : encoded) {
         ModuleParameters p;
-        p.*e.field = static_cast<std::int16_t>(e.value);
-        EXPECT_EQ(encodeAll(0, p)[static_cast<std::size_t>(e.index)], e.byte) << e.value;
+        p.*field = static_cast<std::int16_t>(value);
+        EXPECT_EQ(encodeAll(0, p)[static_cast<std::size_t>(index)], byte) << value;
     }
-    const struct {
-        int index, byte;
-        Field field;
-        int value;
-    } decoded[] = {
+    // The byte's place and what it holds; the parameter and the value read.
+    const std::tuple<int, int, Field, int> decoded[] = {
         {33, 56, kOffset, 5},   {33, 0, kOffset, -5},  {33, 100, kOffset, 5}, // 13, limited
         {34, 200, kRetard, 10}, {34, 28, kRetard, 5},                         // 4.92
         {35, 7, kCrank, 3},     {35, 0, kCrank, 1},    {38, 58, kRpm, 5800},
         {38, 0, kRpm, 3000},    {38, 255, kRpm, 9900},
     };
-    for (const auto& d : decoded)
-        EXPECT_EQ(decodeWith(d.index, static_cast<std::uint8_t>(d.byte)).*d.field, d.value)
-            << "byte " << d.index << " = " << d.byte;
+    for (const auto& [index, byte, field, value] : decoded)
+        EXPECT_EQ(decodeWith(index, static_cast<std::uint8_t>(byte)).*field, value)
+            << "byte " << index << " = " << byte;
 }
 
 TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
-    const struct {
-        bool fixed, sel, kick, retard;
-        std::uint8_t module, byte;
-    } cases[] = {{false, false, false, false, 0xFF, 0xC6},
-                 {true, false, true, false, 0x06, 0x17},
-                 {false, false, true, false, 0x06, 0x16},
-                 {false, true, false, true, 0x00, 0x28}};
-    for (const auto& c : cases) {
-        ModuleParameters p;
-        p.FixedLimFlag = c.fixed;
-        p.SelEEPROMTblFlag = c.sel;
-        p.KickStartFlag = c.kick;
-        p.RetardEnableFlag = c.retard;
-        EXPECT_EQ(flagByte(c.module, p), c.byte) << int(c.byte);
-    }
+    // The flags FixedLim, SelEEPROMTbl, RetardEnable, KickStart; the module's byte; the result.
+    const std::tuple<std::array<bool, 4>, std::uint8_t, std::uint8_t> cases[] = {
+        {{false, false, false, false}, 0xFF, 0xC6},
+        {{true, false, false, true}, 0x06, 0x17},
+        {{false, false, false, true}, 0x06, 0x16},
+        {{false, true, true, false}, 0x00, 0x28}};
+    for (const auto& [f, module, byte] : cases)
+        EXPECT_EQ(flagByte(module, {0, 0, 2, 3000, f[0], f[1], f[2], f[3]}), byte) << int(byte);
     // Each parameter and flag comes back from its own place.
     for (const ModuleParameters& p : {test::kParams, test::kOtherParams}) {
         Table16x2 t;
@@ -122,9 +109,9 @@ TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
 
     // Byte 36 is the module's own; one past the angle range is replaced.
     const EEPROMImage image = encodeAll(12.5, {}, 200, 0x06);
-    EXPECT_EQ(image[32], 28);
-    EXPECT_EQ(image[36], 28);
-    EXPECT_EQ(image[37], 0x0E); // SelEEPROMTblFlag is set by default
+    // SelEEPROMTblFlag is set by default: 0x0E.
+    EXPECT_EQ((std::vector<int>{image[32], image[36], image[37]}),
+              (std::vector<int>{28, 28, 0x0E}));
     EXPECT_EQ(encodeAll(0, {}, 56)[36], 56);
 }
 

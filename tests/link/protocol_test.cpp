@@ -33,15 +33,15 @@ TEST(FirmwareId, RepliesReadWithoutAPrompt) {
     struct Case {
         Bytes reply;
         std::string id, type;
-        bool ok = true;
+        const char* status = "ok";
         std::chrono::milliseconds gap{};
     };
     const std::string longId(300, 'Q'); // more than the receive buffer holds
     const Case cases[] = {
         {idReply("1005T RACE"), "1005T RACE", "RACE"},
         {idReply("module ex"), "module ex", "EX"},
-        {idReply("v1005t ex"), "v1005t ex", "TEX", true, 40ms}, // trickled byte by byte
-        {{0x10, 0x0D}, "", "RACE", false},                      // empty: fails silently
+        {idReply("v1005t ex"), "v1005t ex", "TEX", "ok", 40ms}, // trickled byte by byte
+        {{0x10, 0x0D}, "", "RACE", "tidy"},                     // empty: fails silently
         {{0x00, 'X', 'Y', 0x0D}, "XY", "RACE"},                 // another first byte skipped
         {{0x10, 'A', 0x01, 0x1F, 0x80, 0xFF, 0x7F, 0x10, 'B', 0x0D},
          "A\x7F"
@@ -56,47 +56,39 @@ TEST(FirmwareId, RepliesReadWithoutAPrompt) {
         answer(host, c.reply, c.gap);
         ReadFirmwareID(host);
         EXPECT_EQ(host.s.FirmwareID, c.id) << what;
-        EXPECT_EQ(host.s.TableType, c.type) << what;
-        EXPECT_EQ(host.s.CommOKFlag, c.ok) << what;
-        EXPECT_TRUE(host.script.prompts().empty()) << what;
-        EXPECT_FALSE(host.isOpen()) << what;
-        EXPECT_EQ(host.pauses, std::vector<int>{5}) << what;
+        EXPECT_EQ(host.s.TableType + " " + status(host), c.type + " " + c.status) << what;
+        EXPECT_TRUE(host.script.prompts().empty() && host.pauses == std::vector<int>{5}) << what;
     }
 }
 
 TEST(FirmwareId, FaultyRepliesGoToTheErrorPromptWithinTheDeadline) {
-    struct Case {
-        const char* fault; // of the emulator, whose identification is "AB"; or else `reply`
-        Bytes reply;
-        std::chrono::milliseconds gap;
-        std::string error, idKept;
-    };
-    const Case cases[] = {
-        {nullptr, {0x0D, 'A', 0x0D}, 0ms, "Firmware ID - unexpected terminator.", ""},
-        {"no-echo", {}, 0ms, "Firmware ID - no command echo.", ""},
-        {"no-terminator", {}, 0ms, kTimeout, "AB"},
-        {nullptr, {0x10, 'A', 0x0D}, 600ms, kTimeout, "A"}, // it ends after the deadline
-        {nullptr, Bytes(20000, 0x01), 1ms, kTimeout, ""},   // the module never stops talking
-    };
-    for (const auto& c : cases) {
-        const std::string what = c.fault ? c.fault : c.error;
+    // The emulator's fault (its identification is "AB"), or else the reply and the gap
+    // between its bytes; the error shown; the identification kept.
+    const std::tuple<const char*, Bytes, std::chrono::milliseconds, std::string, std::string>
+        cases[] = {
+            {nullptr, {0x0D, 'A', 0x0D}, 0ms, "Firmware ID - unexpected terminator.", ""},
+            {"no-echo", {}, 0ms, "Firmware ID - no command echo.", ""},
+            {"no-terminator", {}, 0ms, kTimeout, "AB"},
+            {nullptr, {0x10, 'A', 0x0D}, 600ms, kTimeout, "A"}, // it ends after the deadline
+            {nullptr, Bytes(20000, 0x01), 1ms, kTimeout, ""},   // the module never stops talking
+        };
+    for (const auto& [fault, reply, gap, error, idKept] : cases) {
+        const std::string what = fault ? fault : error;
         ScriptedHost host;
-        sim::ModuleModel model("AB", faults(c.fault));
-        if (c.fault)
+        sim::ModuleModel model("AB", faults(fault));
+        if (fault)
             host.useModule(model);
         else
-            answer(host, c.reply, c.gap);
+            answer(host, reply, gap);
         host.s.TableType = "EX";
         // Retry shows the same prompt again; Abort and Ignore end the routine.
-        host.script.expectError(c.error, Button::Retry).expectError(c.error, Button::Ignore);
+        host.script.expectError(error, Button::Retry).expectError(error, Button::Ignore);
         ReadFirmwareID(host);
-        EXPECT_TRUE(host.script.done()) << what;
         EXPECT_LT(host.now().time_since_epoch(), 2100ms) << what;
-        EXPECT_GE(host.now().time_since_epoch(), c.error == kTimeout ? 1s : 0s) << what;
-        EXPECT_EQ(host.s.FirmwareID, c.idKept) << what;
-        EXPECT_EQ(host.s.TableType, "EX") << what;
-        EXPECT_FALSE(host.s.CommOKFlag) << what;
-        EXPECT_FALSE(host.isOpen()) << what;
+        EXPECT_GE(host.now().time_since_epoch(), error == kTimeout ? 1s : 0s) << what;
+        EXPECT_EQ(host.s.FirmwareID + " " + host.s.TableType + " " + status(host),
+                  idKept + " EX tidy")
+            << what;
     }
 }
 
@@ -111,13 +103,6 @@ struct Link : ::testing::Test {
     [[nodiscard]] long sent(std::uint8_t b) const {
         return std::count(host.sent.begin(), host.sent.end(), b);
     }
-    // A block routine that failed leaves the flag down, the frame hidden, the port closed.
-    void expectFailedAndTidy() const {
-        EXPECT_FALSE(s.CommOKFlag);
-        EXPECT_FALSE(host.shown);
-        EXPECT_FALSE(host.isOpen());
-    }
-
     std::unique_ptr<sim::ModuleModel> model;
     std::optional<ScriptedHost> box{std::in_place};
     ScriptedHost& host = *box;
@@ -127,8 +112,7 @@ struct Link : ::testing::Test {
 TEST_F(Link, AddressGoesLowByteFirstAndReadsStepOnWithThePortOpen) {
     start();
     SetEEPROMAddress(host, 52);
-    EXPECT_TRUE(s.CommOKFlag);
-    EXPECT_FALSE(host.isOpen());
+    EXPECT_EQ(status(host), "ok");
     EXPECT_EQ(ReadEEPROM(host), sampleImage()[36]);
     EXPECT_TRUE(host.isOpen());
     EXPECT_EQ(ReadEEPROM(host), sampleImage()[37]);
@@ -145,8 +129,7 @@ TEST_F(Link, PortThatGoesAwayNeverEndsInSuccess) {
     host.onEvents = [this](int) { host.close(); };
     host.script.expectError("Port is not open.", Button::Abort);
     SetEEPROMAddress(host, 16);
-    EXPECT_FALSE(s.CommOKFlag);
-    EXPECT_TRUE(host.script.done());
+    EXPECT_EQ(status(host), "tidy");
     for (int i = 0; i < 12; ++i)
         host.script.expectError("", Button::Ignore);
     SetEEPROMAddress(host, 16);
@@ -156,16 +139,14 @@ TEST_F(Link, PortThatGoesAwayNeverEndsInSuccess) {
 TEST_F(Link, ReadFillsTheBufferFromAddressSixteen) {
     start();
     ReadEEPROMData(host);
-    EXPECT_TRUE(s.CommOKFlag);
+    EXPECT_EQ(status(host), "ok");
     EXPECT_EQ(buffer(), sampleImage());
     Bytes expected{0x14, 0x10, 0};
     expected.resize(3 + 39, 0x15);
     EXPECT_EQ(host.sent, expected);
     // Three pauses in the address, then two per byte: the exchange's and the block's.
     EXPECT_EQ(host.pauses, std::vector<int>(3 + 2 * 39, 5));
-    EXPECT_FALSE(host.isOpen());
     EXPECT_EQ(host.captions, std::vector<std::string>{"Reading EEPROM"});
-    EXPECT_FALSE(host.shown);
     const auto& v = host.values; // the frame's first value, then one a byte
     ASSERT_EQ(v.size(), 40u);
     EXPECT_EQ((std::vector<int>{v[0], v[1], v[2], v[3], v[4], v[38], v[39]}),
@@ -184,9 +165,7 @@ TEST_F(Link, ReadThatEndsEarlyFails) {
                 if (sent(0x15) == 10) s.AbortRequested = true;
             };
         ReadEEPROMData(host);
-        expectFailedAndTidy();
-        EXPECT_FALSE(s.AbortRequested) << fault;
-        EXPECT_TRUE(host.script.done()) << fault;
+        EXPECT_EQ(status(host), "tidy") << fault;
         EXPECT_EQ(sent(0x15), *fault ? 21 : 10) << fault;
     }
 }
@@ -195,10 +174,9 @@ TEST_F(Link, RefusedAddressEndsTheReadOrVerificationBeforeAnyByte) {
     start("bad-address-ack");
     s.EEPROMBuffer.fill(9);
     ReadEEPROMData(host);
-    expectFailedAndTidy();
+    EXPECT_TRUE(status(host) == "tidy" && host.script.prompts().empty());
     EXPECT_EQ(host.sent, (Bytes{0x14, 0x10, 0}));
     EXPECT_EQ(buffer(), Bytes(39, 0));
-    EXPECT_TRUE(host.script.prompts().empty());
 
     load(sampleImage()); // the module holds it, yet the check never passes
     VerifyEEPROM(host);
@@ -208,39 +186,30 @@ TEST_F(Link, RefusedAddressEndsTheReadOrVerificationBeforeAnyByte) {
 
 // Escape does not stop the programming, but cuts the verification short: one more error.
 TEST_F(Link, WriteProgramsEveryByteAndVerifiesOrStopsAtAFault) {
-    const struct {
-        const char* fault;
-        bool ok, timesOut;
-        int verifyErrors;
-        std::size_t written; // bytes of the new image in the module afterwards
-        long writes, reads;
-    } cases[] = {
-        {"", true, false, 0, 39, 39, 39},        {"escape", true, false, 1, 39, 39, 1},
-        {"no-ack=7", false, true, 0, 8, 8, 0}, // the time-out is answered Ignore
-        {"bad-ack=3", false, false, 0, 4, 4, 0}, {"bad-read=5", true, false, 1, 39, 39, 39},
+    // The fault; whether it succeeds; the verification errors; the bytes written, each by
+    // its own command, and so of the new image in the module afterwards; the bytes read.
+    // The time-out of no-ack is answered Ignore.
+    const std::tuple<std::string, bool, int, long, long> cases[] = {
+        {"", true, 0, 39, 39},           {"escape", true, 1, 39, 1},
+        {"no-ack=7", false, 0, 8, 0},    {"bad-ack=3", false, 0, 4, 0},
+        {"bad-read=5", true, 1, 39, 39},
     };
-    for (const auto& c : cases) {
+    for (const auto& [fault, ok, verifyErrors, writes, reads] : cases) {
         box.emplace(); // a fresh host in the same place
-        const bool escape = c.fault == std::string("escape");
-        start(*c.fault && !escape ? c.fault : nullptr);
-        if (escape)
+        start(fault.empty() || fault == "escape" ? nullptr : fault.c_str());
+        if (fault == "escape")
             host.onEvents = [this](int n) { s.AbortRequested = s.AbortRequested || n == 5; };
-        const Bytes image(39, 0xA7);
-        load(image);
-        if (c.timesOut) host.script.expectError(kTimeout, Button::Ignore);
+        load(Bytes(39, 0xA7));
+        if (fault == "no-ack=7") host.script.expectError(kTimeout, Button::Ignore);
         WriteEEPROMData(host);
-        EXPECT_EQ(s.CommOKFlag, c.ok) << c.fault;
-        EXPECT_EQ(s.VerifyErrorCount, c.verifyErrors) << c.fault;
+        EXPECT_EQ(status(host), ok ? "ok" : "tidy") << fault;
         Bytes expected = sampleImage();
-        std::fill_n(expected.begin(), c.written, 0xA7);
-        EXPECT_EQ(model->image(), expected) << c.fault;
-        EXPECT_EQ(sent(0x16), c.writes) << c.fault;
-        EXPECT_EQ(sent(0x15), c.reads) << c.fault;
-        EXPECT_FALSE(s.AbortRequested) << c.fault;
-        EXPECT_TRUE(host.script.done()) << c.fault;
-        EXPECT_FALSE(host.shown) << c.fault;
-        EXPECT_FALSE(host.isOpen()) << c.fault;
-        EXPECT_EQ(host.captions.size(), c.ok ? 2u : 1u) << c.fault;
+        std::fill_n(expected.begin(), writes, 0xA7);
+        EXPECT_EQ(model->image(), expected) << fault;
+        EXPECT_EQ((std::vector<long>{s.VerifyErrorCount, sent(0x16), sent(0x15),
+                                     static_cast<long>(host.captions.size())}),
+                  (std::vector<long>{verifyErrors, writes, reads, ok ? 2 : 1}))
+            << fault;
     }
 }
 
@@ -252,15 +221,14 @@ TEST_F(Link, VerificationCountsEveryDifferenceAndATimeOut) {
     load(expected);
     VerifyEEPROM(host);
     EXPECT_EQ(s.VerifyErrorCount, 2);
-    EXPECT_FALSE(host.shown);
-    EXPECT_FALSE(host.isOpen());
+    EXPECT_EQ(status(host), "ok");
 
     start("stop-after=13"); // the address and ten reads
     load(sampleImage());
     host.script.expectError(kTimeout, Button::Abort);
     VerifyEEPROM(host);
     EXPECT_EQ(s.VerifyErrorCount, 2); // the byte that never came, and being cut short
-    EXPECT_FALSE(host.isOpen());
+    EXPECT_EQ(status(host), "tidy");
 }
 
 TEST(LineErrors, EachAsksRetryOrCancelAndTheThirdClosesThePort) {
@@ -280,12 +248,11 @@ TEST(LineErrors, EachAsksRetryOrCancelAndTheThirdClosesThePort) {
         host.script.expectMessage(text, Button::Retry);
         host.fire(code);
         const Prompt& p = host.script.last();
-        EXPECT_EQ(p.title, "Communications Error");
-        EXPECT_EQ(p.buttons, Buttons::RetryCancel);
-        EXPECT_EQ(p.icon, Icon::Critical);
-        EXPECT_TRUE(host.isOpen()) << text;
-        EXPECT_EQ(host.bytesWaiting(), 0u) << text; // Retry clears what came in
-        EXPECT_EQ(host.s.CommErrorCount, 1);
+        EXPECT_TRUE(p.title == "Communications Error" && p.buttons == Buttons::RetryCancel &&
+                    p.icon == Icon::Critical);
+        // Retry keeps the port and clears what came in.
+        EXPECT_TRUE(host.isOpen() && host.bytesWaiting() == 0 && host.s.CommErrorCount == 1)
+            << text;
     }
     host.script.expectMessage("Framing error.", Button::Retry)
         .expectMessage("Framing error.", Button::Retry);
@@ -297,8 +264,7 @@ TEST(LineErrors, EachAsksRetryOrCancelAndTheThirdClosesThePort) {
     host.s.CommErrorCount = 0;
     host.script.expectMessage("Parity error.", Button::Cancel);
     host.fire(1009);
-    EXPECT_FALSE(host.isOpen());
-    EXPECT_TRUE(host.script.done());
+    EXPECT_TRUE(!host.isOpen() && host.script.done());
 }
 
 } // namespace

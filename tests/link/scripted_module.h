@@ -113,6 +113,19 @@ private:
     }
 };
 
+// What a routine left behind, as "ok open shown abort prompts-left" less what is not so;
+// "tidy" when nothing is: the flag down, the port closed, the frame hidden, every prompt seen.
+inline std::string status(const ScriptedHost& h) {
+    std::string f;
+    for (const auto& [on, word] : {std::pair{h.s.CommOKFlag, " ok"},
+                                   {h.opened, " open"},
+                                   {h.shown, " shown"},
+                                   {h.s.AbortRequested, " abort"},
+                                   {!h.script.done(), " prompts-left"}})
+        if (on) f += word;
+    return f.empty() ? "tidy" : f.substr(1);
+}
+
 // The emulator's faults from its own option text ("no-ack=7"); none for nullptr.
 inline sim::Faults faults(const char* text) {
     sim::Faults f;

@@ -48,12 +48,10 @@ TEST(SerialChannel, OpenedLineRuns56000Baud8N1) {
     termios2 t{};
     ASSERT_EQ(::ioctl(fd, TCGETS2, &t), 0);
     ::close(fd);
-    EXPECT_EQ(t.c_ospeed, 56000u);
-    EXPECT_EQ(t.c_ispeed, 56000u);
-    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-    EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u)
-        << "no parity, one stop bit, no flow control";
-    EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u);
+    // Eight data bits, no parity, one stop bit, no flow control.
+    EXPECT_EQ(std::tuple(t.c_ospeed, t.c_ispeed, t.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS),
+                         t.c_iflag & (IXON | IXOFF)),
+              std::tuple(56000u, 56000u, static_cast<tcflag_t>(CS8), 0u));
 }
 
 TEST(SerialChannel, OpeningThatFailsSaysWhyAndNamesTheDevice) {
@@ -102,9 +100,7 @@ TEST_F(SimLink, WriteAndVerifyProgramTheModuleWithThePausesBetweenBytes) {
         state.EEPROMBuffer[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(250 - 3 * i);
     const QByteArray image(reinterpret_cast<const char*>(state.EEPROMBuffer.data()), kImageSize);
     WriteEEPROMData(host);
-    EXPECT_TRUE(state.CommOKFlag);
-    EXPECT_EQ(state.VerifyErrorCount, 0);
-    EXPECT_FALSE(channel.isOpen());
+    EXPECT_TRUE(state.CommOKFlag && state.VerifyErrorCount == 0 && !channel.isOpen());
     // Every byte the tuner sends after a reply waits for the pause first. The emulator
     // logs a byte when it reads it, which a busy machine may delay but never advance, so
     // the data byte of a write, sent a pause after its command, not after a reply, is left out.
@@ -139,9 +135,7 @@ TEST_F(SimLink, ModuleThatDisappearsEndsTheExchangeWithAMessage) {
     const auto t0 = std::chrono::steady_clock::now();
     ReadFirmwareID(host);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 2500ms);
-    EXPECT_TRUE(dialogs.done());
-    EXPECT_FALSE(state.CommOKFlag);
-    EXPECT_FALSE(channel.isOpen());
+    EXPECT_TRUE(dialogs.done() && !state.CommOKFlag && !channel.isOpen());
 }
 
 // The port chosen in the frame is stored, and selected again at the next start; a listed
@@ -179,14 +173,12 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         Q_EMIT frame.findChild<QComboBox*>("cboDevice")->activated(1);
         EXPECT_TRUE(frame.findChild<QLabel*>("lblFindStatus")->isHidden());
     }
-    EXPECT_EQ(value("Properties/CommPort"), "3");
-    EXPECT_EQ(value("Ports/Com3"), "/dev/ttyUSB0");
-    EXPECT_EQ(value("Ports/Com1"), "");
+    EXPECT_EQ(value("Properties/CommPort") + " " + value("Ports/Com3") + " " + value("Ports/Com1"),
+              "3 /dev/ttyUSB0 ");
     state.CommPort = 1;
     controller()->loadStoredPort();
-    EXPECT_EQ(state.CommPort, 3);
-    EXPECT_EQ(ports->currentIndex(), 2);
-    EXPECT_EQ(frame.device(), "/dev/ttyUSB0");
+    EXPECT_EQ(QString("%1 %2 ").arg(state.CommPort).arg(ports->currentIndex()) + frame.device(),
+              "3 2 /dev/ttyUSB0");
     for (const char* bad : {"abc", "0", "256", "2.5"}) {
         QSettings(ini, QSettings::IniFormat).setValue("Properties/CommPort", bad);
         EXPECT_THROW(controller()->loadStoredPort(), KvError) << bad;
@@ -235,11 +227,8 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
                   unwritten = dir.filePath("no/such/m.tbl");
     // Advance bytes 57 then 1, 28, offset 56, retard 200, cranking 7, 20, flags, 58.
     const QString hex = QString("39").repeated(16) + QString("01").repeated(16) + "1c38c80714393a";
-    const struct {
-        QStringList args;
-        int status;
-        QString out; // the start of standard output
-    } cases[] = {
+    // The arguments; the exit status; the start of standard output.
+    const std::tuple<QStringList, int, QString> cases[] = {
         {{"id", "--port", port, "--json"},
          0,
          R"({"FirmwareID": "V1005T-EX \"2\"", "type": "TEX"})"},
@@ -273,8 +262,7 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         {{"id"}, 2, ""},
         {{"id", "--port", "printer"}, 2, ""},
         {{"decode", hex.left(76) + "zz"}, 2, ""},
-        {{"image", table, "--module", "36=256"}, 2, ""},
-    };
+        {{"image", table, "--module", "36=256"}, 2, ""}};
     QString out;
     const auto run = [&](const QStringList& args) {
         QProcess p;
@@ -286,9 +274,10 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         out = QString::fromUtf8(p.readAllStandardOutput());
         return p.exitCode();
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(run(c.args), c.status) << c.args.join(' ').toStdString();
-        EXPECT_EQ(out.left(c.out.size()), c.out) << c.args.join(" ").toStdString();
+    for (const auto& [args, status, want] : cases) {
+        EXPECT_EQ(QString::number(run(args)) + " " + out.left(want.size()),
+                  QString::number(status) + " " + want)
+            << args.join(' ').toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(unwritten));
     run({"history", "--json"});

@@ -11,28 +11,6 @@ const char* kindName(PromptKind k) {
 }
 } // namespace
 
-ScriptedDialogs& ScriptedDialogs::expectMessage(std::string text, Button answer) {
-    m_script.push_back({PromptKind::Message, std::move(text), answer, {}, false});
-    return *this;
-}
-ScriptedDialogs& ScriptedDialogs::expectError(std::string description, Button answer) {
-    m_script.push_back({PromptKind::Message, std::move(description), answer, {}, true});
-    return *this;
-}
-ScriptedDialogs& ScriptedDialogs::expectInput(std::string prompt,
-                                              std::optional<std::string> answer) {
-    m_script.push_back({PromptKind::Input, std::move(prompt), Button::OK, std::move(answer)});
-    return *this;
-}
-ScriptedDialogs& ScriptedDialogs::expectOpenFile(std::string path) {
-    m_script.push_back({PromptKind::OpenFile, {}, Button::OK, std::move(path)});
-    return *this;
-}
-ScriptedDialogs& ScriptedDialogs::expectSaveFile(std::string path) {
-    m_script.push_back({PromptKind::SaveFile, {}, Button::OK, std::move(path)});
-    return *this;
-}
-
 ScriptedDialogs::Step ScriptedDialogs::next(PromptKind kind, const std::string& text) {
     if (m_script.empty()) {
         // Answering on would leave the code under test to loop on a prompt it keeps
@@ -69,16 +47,16 @@ std::optional<std::string> ScriptedDialogs::input(const std::string& prompt,
     return next(PromptKind::Input, prompt).answer;
 }
 
-std::string ScriptedDialogs::openFile(const std::string& title, const std::string& filter) {
-    m_prompts.push_back(
-        {PromptKind::OpenFile, title, title, Buttons::OKCancel, Icon::None, filter});
-    return next(PromptKind::OpenFile, {}).answer.value_or("");
+std::string ScriptedDialogs::file(PromptKind kind, const std::string& title,
+                                  const std::string& filter) {
+    m_prompts.push_back({kind, title, title, Buttons::OKCancel, Icon::None, filter});
+    return next(kind, {}).answer.value_or("");
 }
-
+std::string ScriptedDialogs::openFile(const std::string& title, const std::string& filter) {
+    return file(PromptKind::OpenFile, title, filter);
+}
 std::string ScriptedDialogs::saveFile(const std::string& title, const std::string& filter) {
-    m_prompts.push_back(
-        {PromptKind::SaveFile, title, title, Buttons::OKCancel, Icon::None, filter});
-    return next(PromptKind::SaveFile, {}).answer.value_or("");
+    return file(PromptKind::SaveFile, title, filter);
 }
 
 void ScriptedDialogs::clear() {

@@ -32,11 +32,21 @@ struct ScriptRanOut {};
 class ScriptedDialogs : public Dialogs {
 public:
     // `text` empty: any text is accepted.
-    ScriptedDialogs& expectMessage(std::string text, Button answer);
-    ScriptedDialogs& expectError(std::string description, Button answer); // the error prompt
-    ScriptedDialogs& expectInput(std::string prompt, std::optional<std::string> answer);
-    ScriptedDialogs& expectOpenFile(std::string path);
-    ScriptedDialogs& expectSaveFile(std::string path);
+    ScriptedDialogs& expectMessage(std::string text, Button answer) {
+        return push({PromptKind::Message, std::move(text), answer, {}, false});
+    }
+    ScriptedDialogs& expectError(std::string description, Button answer) { // the error prompt
+        return push({PromptKind::Message, std::move(description), answer, {}, true});
+    }
+    ScriptedDialogs& expectInput(std::string prompt, std::optional<std::string> answer) {
+        return push({PromptKind::Input, std::move(prompt), Button::OK, std::move(answer)});
+    }
+    ScriptedDialogs& expectOpenFile(std::string path) {
+        return push({PromptKind::OpenFile, {}, Button::OK, std::move(path)});
+    }
+    ScriptedDialogs& expectSaveFile(std::string path) {
+        return push({PromptKind::SaveFile, {}, Button::OK, std::move(path)});
+    }
 
     Button message(const std::string& text, const std::string& title, Buttons buttons,
                    Icon icon) override;
@@ -58,7 +68,12 @@ private:
         std::optional<std::string> answer;
         bool errorPrompt = false;
     };
+    ScriptedDialogs& push(Step s) {
+        m_script.push_back(std::move(s));
+        return *this;
+    }
     Step next(PromptKind kind, const std::string& text);
+    std::string file(PromptKind kind, const std::string& title, const std::string& filter);
 
     std::deque<Step> m_script;
     std::vector<Prompt> m_prompts;

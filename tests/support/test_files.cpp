@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <random>
-#include <sstream>
 #if !defined(_WIN32)
 #include <grp.h>
 #include <pwd.h>
@@ -102,9 +102,7 @@ void TempDir::copyAllData() const {
 
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void writeAll(const std::string& path, const std::string& bytes) {

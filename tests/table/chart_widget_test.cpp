@@ -95,8 +95,8 @@ TEST_F(ChartWidget, ADoubleClickMovesNothing) {
     mouse(kMove, q - QPoint(0, 30));
     mouse(kPress, at(kLow, 2));
     mouse(kRelease, q - QPoint(0, 30));
-    EXPECT_EQ(chart.value(kWot, 7), 19.0);
-    EXPECT_EQ(gridWrites.count(), 1); // the first click's release only
+    // Only the first click's release wrote to the grid.
+    EXPECT_TRUE(chart.value(kWot, 7) == 19.0 && gridWrites.count() == 1);
     EXPECT_FALSE(chart.valueLabelVisible());
     mouse(kPress, q); // afterwards dragging works as before
     mouse(kMove, q - QPoint(0, 2));
