@@ -275,7 +275,8 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         return p.exitCode();
     };
     for (const auto& [args, status, want] : cases) {
-        EXPECT_EQ(QString::number(run(args)) + " " + out.left(want.size()),
+        const int got = run(args); // `out` is read after the run, whatever order + takes
+        EXPECT_EQ(QString::number(got) + " " + out.left(want.size()),
                   QString::number(status) + " " + want)
             << args.join(' ').toStdString();
     }
