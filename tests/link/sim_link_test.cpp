@@ -275,8 +275,8 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         return p.exitCode();
     };
     for (const auto& [args, status, want] : cases) {
-        const int got = run(args); // `out` is read after the run, whatever order + takes
-        EXPECT_EQ(QString::number(got) + " " + out.left(want.size()),
+        const int code = run(args); // before `out` is read
+        EXPECT_EQ(QString::number(code) + " " + out.left(want.size()),
                   QString::number(status) + " " + want)
             << args.join(' ').toStdString();
     }
