@@ -115,9 +115,9 @@ TEST(Download, TheModulesTableIsShownAsDownloadedDataWithinTheLimitsOfItsType) {
         });
         b.dialogs.expectMessage("Save advance table before opening file?", Button::No);
         b.run("mnuHistory");
-        EXPECT_EQ(b.w->windowTitle().toStdString(),
-                  "Kestrel Vanta Version 8.1 - History: downloaded " + kept[0].record.time +
-                      " from " + id);
+        EXPECT_EQ(b.w->windowTitle().toStdString(), "Kestrel Vanta Version " KV_VERSION
+                                                    " - History: downloaded " +
+                                                        kept[0].record.time + " from " + id);
         EXPECT_FALSE(b.w->action("mnuRevertTable")->isEnabled()); // no file of the user's
     }
     // Now with a table open, it asks to save it first: Cancel keeps it and sends nothing.
@@ -145,7 +145,7 @@ TEST(Download, AHistoryThatCannotBeWrittenIsToldAndTheDownloadStands) {
                        Button::OK);
     b.run("mnuDownload");
     EXPECT_TRUE(b.w->tableShown());
-    EXPECT_EQ(b.w->windowTitle(), "Kestrel Vanta Version 8.1 - Downloaded Data");
+    EXPECT_EQ(b.w->windowTitle(), "Kestrel Vanta Version " KV_VERSION " - Downloaded Data");
 }
 
 // Escape while reading, with no second transfer let in meanwhile, and data that differed

@@ -316,56 +316,42 @@ void AdvanceChart::placeValueLabel() {
     m_labelText->setPos(kLabelPadding, kLabelPadding);
 }
 
-void AdvanceChart::setReference(const std::optional<Table16x2>& reference, const QString& name) {
-    for (QLineSeries*& series : m_reference) {
+void AdvanceChart::replaceCurves(std::array<QLineSeries*, 2>& pair,
+                                 const std::optional<Table16x2>& table,
+                                 const std::function<QString(const QString&)>& name) {
+    for (QLineSeries*& series : pair) {
         if (!series) continue;
         m_chart->removeSeries(series);
         delete series;
         series = nullptr;
     }
-    if (reference) {
-        for (int s = 1; s <= kCurves; ++s) {
-            auto* series = new QLineSeries(m_chart);
-            QList<QPointF> points;
-            for (int p = 1; p <= kPoints; ++p)
-                points.append({rpmOf(p), (*reference)(p, s)});
-            series->replace(points);
-            // Added after the live curves, which keep their places in the chart's list.
-            m_chart->addSeries(series);
-            series->attachAxis(m_axisX);
-            series->attachAxis(m_axisY);
-            series->setName(name + QStringLiteral(" ") +
-                            QString::fromStdString(m_look.series[std::size_t(s - 1)].legend));
-            m_reference[std::size_t(s - 1)] = series;
-        }
-        styleReferenceSeries();
+    if (!table) return;
+    for (int s = 1; s <= kCurves; ++s) {
+        auto* series = new QLineSeries(m_chart);
+        QList<QPointF> points;
+        for (int p = 1; p <= kPoints; ++p)
+            points.append({rpmOf(p), (*table)(p, s)});
+        series->replace(points);
+        // Added after the live curves, which keep their places in the chart's list.
+        m_chart->addSeries(series);
+        series->attachAxis(m_axisX);
+        series->attachAxis(m_axisY);
+        series->setName(name(QString::fromStdString(m_look.series[std::size_t(s - 1)].legend)));
+        pair[std::size_t(s - 1)] = series;
     }
+}
+
+void AdvanceChart::setReference(const std::optional<Table16x2>& reference, const QString& name) {
+    replaceCurves(m_reference, reference,
+                  [&](const QString& legend) { return name + QStringLiteral(" ") + legend; });
+    if (reference) styleReferenceSeries();
     viewport()->update();
 }
 
 void AdvanceChart::setLimits(const std::optional<Table16x2>& limits) {
-    for (QLineSeries*& series : m_limits) {
-        if (!series) continue;
-        m_chart->removeSeries(series);
-        delete series;
-        series = nullptr;
-    }
-    if (limits) {
-        for (int s = 1; s <= kCurves; ++s) {
-            auto* series = new QLineSeries(m_chart);
-            QList<QPointF> points;
-            for (int p = 1; p <= kPoints; ++p)
-                points.append({rpmOf(p), (*limits)(p, s)});
-            series->replace(points);
-            m_chart->addSeries(series);
-            series->attachAxis(m_axisX);
-            series->attachAxis(m_axisY);
-            series->setName(QString::fromStdString(m_look.series[std::size_t(s - 1)].legend) +
-                            QStringLiteral(" limit"));
-            m_limits[std::size_t(s - 1)] = series;
-        }
-        styleLimitSeries();
-    }
+    replaceCurves(m_limits, limits,
+                  [](const QString& legend) { return legend + QStringLiteral(" limit"); });
+    if (limits) styleLimitSeries();
     viewport()->update();
 }
 

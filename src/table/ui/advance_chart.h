@@ -10,6 +10,7 @@
 #include <QPointF>
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
 
 class QChart;
@@ -124,6 +125,10 @@ private:
     void flush();
     void redrawSeries(int series);
     void placeValueLabel();
+    // Puts the two curves of `table` (none without one) in place of those in `pair`, each
+    // named by `name` from its curve's legend.
+    void replaceCurves(std::array<QLineSeries*, 2>& pair, const std::optional<Table16x2>& table,
+                       const std::function<QString(const QString&)>& name);
     void styleReferenceSeries();
     void styleLimitSeries();
     [[nodiscard]] bool validPoint(int series, int point) const;
