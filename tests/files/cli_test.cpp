@@ -77,8 +77,8 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         EXPECT_EQ(cli("show c.tbl --json"), 0);
         EXPECT_EQ(out, kDocument + "\n");
     }
-    const auto with = [](const std::string& from, const std::string& to) {
-        std::string s = kDocument;
+    const auto with = [](const std::string& from, const std::string& to,
+                         std::string s = kDocument) {
         return s.replace(s.find(from), from.size(), to);
     };
     const std::pair<std::string, std::string> refused[] = {
@@ -91,7 +91,7 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         {with("3000", "2999"), "\"RPMLimit\" must be a whole number from 3000 to 9900"},
         {with("[0.1,", "[1e400,"), "finite"},
         {with("[0.1,", "[NaN,"), "finite"},
-        {with("[0.1,", "[1e300,"),
+        {with("[0.1,", "[1e300,", with("\"EX\"", "\"RACE\"")), // what RACE may hold too
          "Cannot write - the WOT value at 0 RPM (1e+300) is outside 0 to 44.8 degrees."},
         {R"({"type": "EX", "WOT": [1]})", ""},
         {csv.substr(0, csv.find("KickStartFlag")), "expected type and the eight"},
@@ -175,8 +175,12 @@ TEST_F(Cli, EditsApplyTheirRulesToTheFileWithTheLimitsOfItsType) {
         {"RACE", "smooth in.tbl --cells 1,14:1,16", {6, 11.3, 6, 6, (6 + 12 + 11.3) / 4}},
     };
     writeAll(dir.file("-t.tbl"), tableFileText(curves(20, 10), {}, "RACE"));
-    ASSERT_EQ(cli("modify -o out.tbl -- -t.tbl -3"), 0) << err; // "--" ends the options
-    EXPECT_EQ(read("out.tbl"), curves(17, 7));
+    // "--" ends the options, before the file or after it.
+    for (const char* args :
+         {"modify -o out.tbl -- -t.tbl -3", "modify -o out.tbl ./-t.tbl -- -3"}) {
+        ASSERT_EQ(cli(args), 0) << args << err;
+        EXPECT_EQ(read("out.tbl"), curves(17, 7));
+    }
     for (const Case& c : cases) {
         Table16x2 t;
         t.fill(6);
