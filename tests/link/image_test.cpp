@@ -144,19 +144,17 @@ TEST(TransferHistory, PruningKeepsTheFirstDownloadOfEachModule) {
     pruneHistory(dir.path().string());
     const auto entries = listHistory(dir.path().string());
     ASSERT_EQ(entries.size(), 502u);
-    EXPECT_EQ(entries.front().fileName, names.back());
-    EXPECT_EQ(entries[500].fileName, names[1]);
-    EXPECT_TRUE(entries[500].firstOfModule);
-    EXPECT_EQ(entries[500].record.FirmwareID, odd);
-    EXPECT_EQ(entries[500].record.image, image);
-    EXPECT_EQ(entries.back().fileName, names[0]);
-    EXPECT_TRUE(entries.back().firstOfModule);
-    EXPECT_EQ(entries[499].fileName, names[3]); // the oldest of the rest removed
+    // Newest first, down to the oldest of the rest kept, then the first downloads.
+    for (const auto& [at, made] : {std::pair{0, 502}, {499, 3}, {500, 1}, {501, 0}})
+        EXPECT_EQ(std::pair(entries[at].fileName, entries[at].firstOfModule),
+                  std::pair(names[made], at >= 500))
+            << at;
+    EXPECT_EQ(std::tie(entries[500].record.FirmwareID, entries[500].record.image),
+              std::tie(odd, image));
     EXPECT_FALSE(std::filesystem::exists(dir.file(names[2])));
     EXPECT_TRUE(std::filesystem::exists(dir.file("mine.tbl")));
-    EXPECT_EQ(entries[400].TableType, "RACE");
-    EXPECT_EQ(entries[400].lowest, 5.5);
-    EXPECT_EQ(entries[400].highest, 16);
+    EXPECT_EQ(std::tuple(entries[400].TableType, entries[400].lowest, entries[400].highest),
+              std::tuple("RACE", 5.5, 16.0));
     ProgramState opened;
     ASSERT_TRUE(readTableAsOpened(opened, entries[500].path, KV_DATA_DIR));
     EXPECT_EQ(opened.TableType, "RACE");
@@ -182,18 +180,6 @@ TEST(PortMap, NamesNumbersAndStoredValues) {
     EXPECT_EQ(parseStoredPort(" 12 "), 12);
     for (const char* bad : {"", "3.5", "3x", "0", "256", "-1", "99999999999999999999"})
         EXPECT_THROW((void)parseStoredPort(bad), KvError) << bad;
-    // A USB adapter whose latency timer is above 1 ms gets a note in the port frame.
-    test::TempDir sys;
-    const auto timer = sys.path() / "bus/usb-serial/devices/ttyUSB0/latency_timer";
-    std::filesystem::create_directories(timer.parent_path());
-    test::writeAll(timer.string(), "16\n");
-    const std::string note = latencyNote("/dev/ttyUSB0", sys.path().string());
-#if defined(__linux__)
-    EXPECT_EQ(note, "USB latency timer 16 ms: transfers will be slow. Set it to 1 ms (see "
-                    "docs/module-link.md).");
-#else
-    EXPECT_EQ(note, ""); // a Linux setting: elsewhere nothing is said
-#endif
     try {
         (void)parseStoredPort("abc");
         ADD_FAILURE() << "abc taken for a port";
@@ -202,24 +188,31 @@ TEST(PortMap, NamesNumbersAndStoredValues) {
     }
 }
 
-// The adapter's latency timer as sysfs gives it, under a folder standing for /sys. Only
-// Linux has one; elsewhere nothing is said whatever the folder holds.
+// The adapter's latency timer as sysfs gives it, under a folder standing for /sys: above
+// 1 ms it gets a note in the port frame. Only Linux has one; elsewhere nothing is said
+// whatever the folder holds.
 TEST(UsbLatency, ReadFromTheSystemOnLinuxOnly) {
     test::TempDir sys;
-    for (const auto& [tty, text] :
-         {std::pair{"ttyUSB0", "16"}, {"ttyUSB1", "1"}, {"ttyUSB2", "x"}}) {
-        std::filesystem::create_directories(sys.path() / "bus/usb-serial/devices" / tty);
-        test::writeAll((sys.path() / "bus/usb-serial/devices" / tty / "latency_timer").string(),
-                       text);
-    }
-    const std::string root = sys.path().string();
+    const std::string root = sys.path().string(),
+                      slow = "USB latency timer 16 ms: transfers will be slow. Set it to 1 ms "
+                             "(see docs/module-link.md).";
+    // The device; what its timer holds, nothing for a port that is no USB adapter; the note.
+    const std::tuple<const char*, const char*, std::string> cases[] = {
+        {"ttyUSB0", "16\n", slow}, {"ttyUSB1", "16", slow}, {"ttyUSB2", "1", ""},
+        {"ttyUSB3", "x", ""},      {"ttyS0", "", ""},
+    };
+    for (const auto& [tty, text, note] : cases) {
+        const auto folder = sys.path() / "bus/usb-serial/devices" / tty;
+        if (*text) std::filesystem::create_directories(folder);
+        if (*text) test::writeAll((folder / "latency_timer").string(), text);
+        const std::string device = std::string("/dev/") + tty;
 #if defined(__linux__)
-    EXPECT_EQ(latencyNote("/dev/ttyUSB0", root).substr(0, 24), "USB latency timer 16 ms:");
+        EXPECT_EQ(latencyNote(device, root), note) << tty;
 #else
-    EXPECT_EQ(usbLatencyTimerMs("/dev/ttyUSB0", root), std::nullopt);
+        EXPECT_EQ(latencyNote(device, root), "") << tty;
+        EXPECT_EQ(usbLatencyTimerMs(device, root), std::nullopt) << tty;
 #endif
-    for (const char* quiet : {"/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyS0"})
-        EXPECT_EQ(latencyNote(quiet, root), "") << quiet;
+    }
 }
 
 } // namespace
