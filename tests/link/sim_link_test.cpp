@@ -39,27 +39,23 @@ TEST(DelayTimer, PausesTheFullTimeWhileEventsRun) {
     EXPECT_THROW(DelayTimer(2147484), KvError) << "microseconds past 32 bits";
 }
 
-TEST(SerialChannel, OpenedLineRuns56000Baud8N1) {
-    RawPty pty;
-    SerialChannel channel([&](int) { return pty.device; });
-    channel.open();
+// The line runs 56000 baud, eight data bits, no parity, one stop bit, no flow control; an
+// open that fails says why and names the port and its device.
+TEST(SerialChannel, OpensAt56000Baud8N1OrSaysWhyAndNamesTheDevice) {
+    RawPty pty, locked;
+    ::chmod(locked.device.c_str(), 0); // root's own is closed to any other user already
+    SerialChannel holder([&](int) { return pty.device; });
+    holder.open();
     // The settings as the terminal holds them, read from its other end's device.
     const int fd = ::open(pty.device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(fd, 0);
     termios2 t{};
     ASSERT_EQ(::ioctl(fd, TCGETS2, &t), 0);
     ::close(fd);
-    // Eight data bits, no parity, one stop bit, no flow control.
     EXPECT_EQ(std::tuple(t.c_ospeed, t.c_ispeed, t.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS),
                          t.c_iflag & (IXON | IXOFF)),
               std::tuple(56000u, 56000u, static_cast<tcflag_t>(CS8), 0u));
-}
 
-TEST(SerialChannel, OpeningThatFailsSaysWhyAndNamesTheDevice) {
-    RawPty pty, locked;
-    ::chmod(locked.device.c_str(), 0); // root's own is closed to any other user already
-    SerialChannel holder([&](int) { return pty.device; });
-    holder.open();
     SerialChannel channel([&](int n) {
         return n == 4 ? "/dev/kv-no-such-port" : n == 5 ? locked.device : pty.device;
     });
@@ -162,6 +158,7 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         return c;
     };
     auto* ports = frame.findChild<QComboBox*>("cboPort");
+    auto* list = frame.findChild<QComboBox*>("cboDevice");
     {
         auto c = controller();
         c->loadStoredPort();
@@ -169,9 +166,9 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         Q_EMIT ports->activated(2);
         frame.show();
         EXPECT_EQ(frame.listedDevices(), (QStringList{"/dev/ttyS2", "/dev/ttyUSB0"}));
-        EXPECT_EQ(frame.findChild<QComboBox*>("cboDevice")->count(), 3);
+        EXPECT_EQ(list->count(), 3);
         frame.setStatus("No module answered."); // a search's result goes with the choice
-        Q_EMIT frame.findChild<QComboBox*>("cboDevice")->activated(1);
+        Q_EMIT list->activated(1);
         EXPECT_TRUE(frame.findChild<QLabel*>("lblFindStatus")->isHidden());
     }
     EXPECT_EQ(value("Properties/CommPort") + " " + value("Ports/Com3") + " " + value("Ports/Com1"),
@@ -196,7 +193,6 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
     });
     frame.hide();
     frame.show(); // the list read afresh
-    auto* list = frame.findChild<QComboBox*>("cboDevice");
     EXPECT_EQ(list->itemText(0) + "|" + list->itemText(3),
               QString::fromUtf8("Standard: /dev/ttyS2|/dev/ttyUSB0 \u2013 stored for Com3"));
     const std::string question = "Module \"VANTA 8.1 EX\" answered on " + sim.device() +
