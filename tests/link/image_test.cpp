@@ -178,14 +178,9 @@ TEST(PortMap, NamesNumbersAndStoredValues) {
     EXPECT_EQ(defaultDevice(255), "/dev/ttyS254");
 #endif
     EXPECT_EQ(parseStoredPort(" 12 "), 12);
-    for (const char* bad : {"", "3.5", "3x", "0", "256", "-1", "99999999999999999999"})
+    // The message is checked where a start-up shows it.
+    for (const char* bad : {"", "abc", "3.5", "3x", "0", "256", "-1", "99999999999999999999"})
         EXPECT_THROW((void)parseStoredPort(bad), KvError) << bad;
-    try {
-        (void)parseStoredPort("abc");
-        ADD_FAILURE() << "abc taken for a port";
-    } catch (const KvError& e) {
-        EXPECT_EQ(e.description(), "The stored serial port \"abc\" is not a whole number.");
-    }
 }
 
 // The adapter's latency timer as sysfs gives it, under a folder standing for /sys: above
