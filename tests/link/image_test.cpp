@@ -120,8 +120,6 @@ TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
 TEST(TransferHistory, PruningKeepsTheFirstDownloadOfEachModule) {
     test::TempDir dir;
     const Table16x2 t = test::curves(5, 8, 0.5);
-    const ModuleParameters params;
-    const std::string type = "RACE";
     const std::string odd = "V1005T EX !Version: TEX\r%21";
     EEPROMImage image{};
     image.fill(0xA5);
@@ -138,7 +136,7 @@ TEST(TransferHistory, PruningKeepsTheFirstDownloadOfEachModule) {
         name += std::string("_") + directionName(direction) + "_EX" + (i == 7 ? "_2" : "") + ".tbl";
         names.push_back(name);
         test::writeAll(dir.file(name),
-                       tableFileText(t, params, type) + historyLine({time, direction, id, image}));
+                       tableFileText(t, {}, "RACE") + historyLine({time, direction, id, image}));
     }
     test::writeAll(dir.file("mine.tbl"), "not an entry");
     pruneHistory(dir.path().string());
@@ -157,8 +155,7 @@ TEST(TransferHistory, PruningKeepsTheFirstDownloadOfEachModule) {
               std::tuple("RACE", 5.5, 16.0));
     ProgramState opened;
     ASSERT_TRUE(readTableAsOpened(opened, entries[500].path, KV_DATA_DIR));
-    EXPECT_EQ(opened.TableType, "RACE");
-    EXPECT_EQ(opened.AdvanceTable, t);
+    EXPECT_EQ(std::tuple(opened.TableType, opened.AdvanceTable), std::tuple("RACE", t));
 }
 
 TEST(PortMap, NamesNumbersAndStoredValues) {
