@@ -46,19 +46,22 @@ TEST(EepromImage, AdvanceBytesGoWotFirstThenLowOnTheScale) {
     // 1, 16, 21 and 36 over 0.17578: 5.69, 91.02, 119.47, 204.8.
     EXPECT_EQ((std::vector<int>{image[0], image[15], image[16], image[31]}),
               (std::vector<int>{6, 91, 119, 205}));
-    Table16x2 back;
-    ModuleParameters p;
-    decodeImage(image, back, p);
-    EXPECT_TRUE(back(1, kWot) == 1.1 && back(16, kLow) == 36.0);
+    // Read back at a byte's precision, and each parameter and flag from its own place.
+    for (const ModuleParameters& p : {test::kParams, test::kOtherParams}) {
+        Table16x2 back;
+        ModuleParameters params;
+        decodeImage(encodeImage(t, p, 20, 0xC6), back, params);
+        EXPECT_EQ(std::tuple(back(1, kWot), back(16, kLow), params), std::tuple(1.1, 36.0, p));
+    }
     // What a byte cannot hold is refused, never limited: below 0, above 44.8, no number.
     EXPECT_EQ(encodeAll(44.8, {})[15], 255);
     for (const auto& [v, shown] :
          {std::pair{44.84, "44.84"}, {-0.05, "-0.05"}, {1e300, "1e+300"}, {NAN, "NaN"}}) {
-        back(4, kLow) = v;
-        back(5, kLow) = -1; // only the first is named
-        EXPECT_EQ(refuseUpload(back), "Cannot upload - the Low value at 1500 RPM (" +
-                                          std::string(shown) + ") is outside 0 to 44.8 degrees.");
-        EXPECT_THROW((void)encodeImage(back, {}, 0, 0), KvError);
+        t(4, kLow) = v;
+        t(5, kLow) = -1; // only the first is named
+        EXPECT_EQ(refuseUpload(t), "Cannot upload - the Low value at 1500 RPM (" +
+                                       std::string(shown) + ") is outside 0 to 44.8 degrees.");
+        EXPECT_THROW((void)encodeImage(t, {}, 0, 0), KvError);
     }
 }
 
@@ -99,13 +102,6 @@ TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
         {{false, true, true, false}, 0x00, 0x28}};
     for (const auto& [f, module, byte] : cases)
         EXPECT_EQ(flagByte(module, {0, 0, 2, 3000, f[0], f[1], f[2], f[3]}), byte) << int(byte);
-    // Each parameter and flag comes back from its own place.
-    for (const ModuleParameters& p : {test::kParams, test::kOtherParams}) {
-        Table16x2 t;
-        ModuleParameters back;
-        decodeImage(encodeImage(t, p, 20, 0xC6), t, back);
-        EXPECT_EQ(back, p) << p.RPMLimit;
-    }
 
     // Byte 36 is the module's own; one past the angle range is replaced.
     const EEPROMImage image = encodeAll(12.5, {}, 200, 0x06);

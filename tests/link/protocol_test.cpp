@@ -218,10 +218,10 @@ TEST(LineErrors, EachAsksRetryOrCancelAndTheThirdClosesThePort) {
         host.script.expectMessage(text, Button::Retry);
         host.fire(code);
         const Prompt& p = host.script.last();
-        EXPECT_TRUE(p.title == "Communications Error" && p.buttons == Buttons::RetryCancel &&
-                    p.icon == Icon::Critical);
         // Retry keeps the port and clears what came in.
-        EXPECT_TRUE(host.isOpen() && host.bytesWaiting() == 0 && host.s.CommErrorCount == 1)
+        EXPECT_TRUE(p.title == "Communications Error" && p.buttons == Buttons::RetryCancel &&
+                    p.icon == Icon::Critical && host.isOpen() && host.bytesWaiting() == 0 &&
+                    host.s.CommErrorCount == 1)
             << text;
     }
     host.script.expectMessage("Framing error.", Button::Retry)
