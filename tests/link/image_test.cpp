@@ -26,16 +26,6 @@ EEPROMImage encodeAll(double advance, const ModuleParameters& p, std::uint8_t b3
     return encodeImage(t, p, b36, b37);
 }
 
-ModuleParameters decodeWith(int index, std::uint8_t byte) {
-    EEPROMImage image{};
-    image.fill(57);
-    image[static_cast<std::size_t>(index)] = byte;
-    Table16x2 t;
-    ModuleParameters p;
-    decodeImage(image, t, p);
-    return p;
-}
-
 TEST(EepromImage, AdvanceBytesGoWotFirstThenLowOnTheScale) {
     Table16x2 t;
     for (int p = 1; p <= 16; ++p) {
@@ -88,9 +78,15 @@ TEST(EepromImage, ParametersAreScaledRoundedAndLimited) {
         {35, 7, kCrank, 3},     {35, 0, kCrank, 1},    {38, 58, kRpm, 5800},
         {38, 0, kRpm, 3000},    {38, 255, kRpm, 9900},
     };
-    for (const auto& [index, byte, field, value] : decoded)
-        EXPECT_EQ(decodeWith(index, static_cast<std::uint8_t>(byte)).*field, value)
-            << "byte " << index << " = " << byte;
+    for (const auto& [index, byte, field, value] : decoded) {
+        EEPROMImage image{};
+        image.fill(57);
+        image[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>(byte);
+        Table16x2 t;
+        ModuleParameters p;
+        decodeImage(image, t, p);
+        EXPECT_EQ(p.*field, value) << "byte " << index << " = " << byte;
+    }
 }
 
 TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {

@@ -22,13 +22,6 @@ Bytes idReply(const std::string& text) {
     return b;
 }
 
-// The module answers the first byte it receives with `reply`, `gap` between its bytes.
-void answer(ScriptedHost& host, Bytes reply, std::chrono::milliseconds gap = 0ms) {
-    host.respond = [reply, gap, used = false](std::uint8_t) mutable {
-        return std::exchange(used, true) ? Reply{} : Reply{reply, 0ms, gap};
-    };
-}
-
 // The reply is read without a prompt, or goes to the error prompt, where Retry shows it
 // again and Ignore ends the routine; either within the deadline. A faulty reply keeps
 // the table type and what was read of the identification.
@@ -62,8 +55,10 @@ TEST(FirmwareId, RepliesAreReadOrGoToTheErrorPromptWithinTheDeadline) {
         sim::ModuleModel model("AB", faults(c.fault));
         if (c.fault)
             host.useModule(model);
-        else
-            answer(host, c.reply, c.gap);
+        else // the reply to the first byte received
+            host.respond = [&c, used = false](std::uint8_t) mutable {
+                return std::exchange(used, true) ? Reply{} : Reply{c.reply, 0ms, c.gap};
+            };
         // Another type before a reply read; a faulty one is to keep it.
         host.s.TableType = !c.error.empty() ? c.type : c.type == "TEX" ? "EX" : "TEX";
         if (!c.error.empty())
