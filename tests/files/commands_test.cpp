@@ -18,7 +18,6 @@ namespace {
 
 const std::string kBase = "Kestrel Vanta Version " KV_VERSION;
 const std::string kSaveFirst = "Save advance table before opening file?";
-const std::string kSaveClosing = "Save advance table before closing file?";
 
 class Commands : public kv::test::ShellTest {
 protected:
@@ -151,7 +150,7 @@ TEST_F(Commands, SaveAsksBeforeReplacingAndAFailedSaveKeepsTableAndFile) {
     // fails keeps the table open.
     std::filesystem::permissions(old, std::filesystem::perms::owner_read);
     const auto readOnlySave = [&] {
-        script.expectMessage(kSaveClosing, Button::Yes);
+        script.expectMessage("Save advance table before closing file?", Button::Yes);
         script.expectSaveFile(old).expectMessage(question, Button::Yes);
         script.expectMessage("Error saving " + old, Button::OK);
         EXPECT_TRUE(!CloseTable(shell) && shell.tableShown());
