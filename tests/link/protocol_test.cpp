@@ -138,62 +138,56 @@ TEST_F(Link, ReadFillsTheBufferFromAddressSixteen) {
               (std::vector<int>{0, 0, 3, 5, 8, 97, 100}));
 }
 
-// A read or verification ends early at Escape (after ten bytes), at a module that stops
-// half-way (its time-out answered Ignore in a read, Abort in a verification), or at a
-// refused address, before any byte: a refused read empties the buffer, and a verification
-// counts each difference, the byte that never came and being cut short.
-TEST_F(Link, ReadAndVerificationCountWhatTheyMissAndFailWhenCutShort) {
-    // Verification or read; the fault; what is left; the reads sent; the verification errors.
-    const std::tuple<bool, std::string, const char*, std::size_t, int> cases[] = {
-        {false, "escape", "tidy", 10, 0},         {false, "stop-after=23", "tidy", 21, 0},
-        {false, "bad-address-ack", "tidy", 0, 0}, {true, "differ", "ok", 39, 2}, // first, last
-        {true, "stop-after=13", "tidy", 11, 2},   {true, "bad-address-ack", "tidy", 0, 1}};
-    for (const auto& [verify, fault, left, reads, errors] : cases) {
+// Every block routine over a module holding sampleImage(), whole or cut short. Escape ends
+// a read after ten bytes; it does not stop the programming of a write but cuts the
+// verification after it short. A module that stops half-way times out (answered Ignore, in a
+// verification alone Abort); a refused address ends a read or verification before any byte,
+// a refused or unanswered byte the write. A read empties the buffer first; a verification
+// counts each difference, a byte that never came, and being cut short.
+TEST_F(Link, BlocksAreReadWrittenAndVerifiedOrStopAtAFault) {
+    // The routine: Read, Verify, or Write of 0xA7 throughout; the fault; what is left; the
+    // bytes written, each by its own command, and so of the new image in the module
+    // afterwards; the bytes read; the verification errors. "differ" changes the first and the
+    // last byte of the buffer verified.
+    const std::tuple<char, std::string, const char*, long, long, int> cases[] = {
+        {'R', "escape", "tidy", 0, 10, 0},
+        {'R', "stop-after=23", "tidy", 0, 21, 0},
+        {'R', "bad-address-ack", "tidy", 0, 0, 0},
+        {'V', "differ", "ok", 0, 39, 2},
+        {'V', "stop-after=13", "tidy", 0, 11, 2},
+        {'V', "bad-address-ack", "tidy", 0, 0, 1},
+        {'W', "", "ok", 39, 39, 0},
+        {'W', "escape", "ok", 39, 1, 1},
+        {'W', "no-ack=7", "tidy", 8, 0, 0},
+        {'W', "bad-ack=3", "tidy", 4, 0, 0},
+        {'W', "bad-read=5", "ok", 39, 39, 1}};
+    for (const auto& [routine, fault, left, writes, reads, errors] : cases) {
+        SCOPED_TRACE(std::string(1, routine) + " " + fault);
         box.emplace(); // a fresh host in the same place
-        start(fault == "escape" || fault == "differ" ? nullptr : fault.c_str());
-        Bytes image = verify ? sampleImage() : Bytes(39, 9); // the module holds sampleImage()
+        start(fault.empty() || fault == "escape" || fault == "differ" ? nullptr : fault.c_str());
+        Bytes image = routine == 'V' ? sampleImage() : Bytes(39, routine == 'W' ? 0xA7 : 9);
         if (fault == "differ") image.front() = image.back() = 0;
         load(image);
         if (fault == "escape")
-            host.onEvents = [this](int) {
-                if (sent(0x15) == 10) s.AbortRequested = true;
+            host.onEvents = [this, write = routine == 'W'](int n) {
+                s.AbortRequested = s.AbortRequested || (write ? n == 5 : sent(0x15) == 10);
             };
-        if (fault.starts_with("stop"))
-            host.script.expectError(kTimeout, verify ? Button::Abort : Button::Ignore);
-        verify ? VerifyEEPROM(host) : ReadEEPROMData(host);
-        EXPECT_EQ(status(host), left) << fault;
-        EXPECT_EQ(host.sent, addressThenReads(reads)) << fault;
-        EXPECT_EQ(s.VerifyErrorCount, errors) << fault;
-        EXPECT_TRUE(verify || reads > 0 || buffer() == Bytes(39, 0)) << fault;
-    }
-}
-
-// Escape does not stop the programming, but cuts the verification short: one more error.
-TEST_F(Link, WriteProgramsEveryByteAndVerifiesOrStopsAtAFault) {
-    // The fault; whether it succeeds; the verification errors; the bytes written, each by
-    // its own command, and so of the new image in the module afterwards; the bytes read.
-    // The time-out of no-ack is answered Ignore.
-    const std::tuple<std::string, bool, int, long, long> cases[] = {
-        {"", true, 0, 39, 39},           {"escape", true, 1, 39, 1},
-        {"no-ack=7", false, 0, 8, 0},    {"bad-ack=3", false, 0, 4, 0},
-        {"bad-read=5", true, 1, 39, 39},
-    };
-    for (const auto& [fault, ok, verifyErrors, writes, reads] : cases) {
-        box.emplace(); // a fresh host in the same place
-        start(fault.empty() || fault == "escape" ? nullptr : fault.c_str());
-        if (fault == "escape")
-            host.onEvents = [this](int n) { s.AbortRequested = s.AbortRequested || n == 5; };
-        load(Bytes(39, 0xA7));
-        if (fault == "no-ack=7") host.script.expectError(kTimeout, Button::Ignore);
-        WriteEEPROMData(host);
-        EXPECT_EQ(status(host), ok ? "ok" : "tidy") << fault;
-        Bytes expected = sampleImage();
-        std::fill_n(expected.begin(), writes, 0xA7);
-        EXPECT_EQ(model->image(), expected) << fault;
-        EXPECT_EQ((std::vector<long>{s.VerifyErrorCount, sent(0x16), sent(0x15),
-                                     static_cast<long>(host.captions.size())}),
-                  (std::vector<long>{verifyErrors, writes, reads, ok ? 2 : 1}))
-            << fault;
+        if (fault.starts_with("stop") || fault.starts_with("no-ack"))
+            host.script.expectError(kTimeout, routine == 'V' ? Button::Abort : Button::Ignore);
+        if (routine == 'R') ReadEEPROMData(host);
+        if (routine == 'V') VerifyEEPROM(host);
+        if (routine == 'W') WriteEEPROMData(host);
+        EXPECT_EQ(status(host), left);
+        Bytes written = sampleImage();
+        std::fill_n(written.begin(), writes, 0xA7);
+        EXPECT_EQ(model->image(), written);
+        // A write that programmed every byte goes on to verify them.
+        const std::size_t captions = routine == 'W' && left == std::string("ok") ? 2 : 1;
+        EXPECT_EQ(std::tuple(s.VerifyErrorCount, sent(0x16), sent(0x15), host.captions.size()),
+                  std::tuple(errors, writes, reads, captions));
+        // A read or verification sends the address, then its reads alone.
+        EXPECT_TRUE(routine == 'W' || host.sent == addressThenReads(reads));
+        EXPECT_TRUE(routine != 'R' || reads > 0 || buffer() == Bytes(39, 0));
     }
 }
 
