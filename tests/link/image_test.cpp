@@ -9,7 +9,6 @@
 #include "link/usb_latency.h"
 #include "support/test_files.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -119,13 +118,10 @@ TEST(TransferHistory, PruningKeepsTheFirstDownloadOfEachModule) {
     for (int i = 0; i < 503; ++i) {
         const auto direction = i % 3 == 2 ? TransferDirection::Upload : TransferDirection::Download;
         const std::string id = i == 1 ? odd : "VANTA 8.1 EX";
-        char time[32];
-        std::snprintf(time, sizeof time, "2026-12-%02d %02d:%02d:%02d", 1 + i / 3600, i / 60 % 60,
-                      i % 60, 0);
-        std::string name = time;
-        name[10] = '_';
-        std::replace(name.begin() + 11, name.end(), ':', '-');
-        name += std::string("_") + directionName(direction) + "_EX" + (i == 7 ? "_2" : "") + ".tbl";
+        char time[32], name[64]; // a minute apart
+        std::snprintf(time, sizeof time, "2026-12-01 %02d:%02d:00", i / 60, i % 60);
+        std::snprintf(name, sizeof name, "2026-12-01_%02d-%02d-00_%s_EX%s.tbl", i / 60, i % 60,
+                      directionName(direction), i == 7 ? "_2" : "");
         names.push_back(name);
         test::writeAll(dir.file(name),
                        tableFileText(t, {}, "RACE") + historyLine({time, direction, id, image}));
