@@ -79,7 +79,6 @@ struct Link : ::testing::Test {
         model->setImage(sampleImage());
         host.useModule(*model);
     }
-    void load(const Bytes& b) { std::copy(b.begin(), b.end(), s.EEPROMBuffer.begin()); }
     [[nodiscard]] Bytes buffer() const { return {s.EEPROMBuffer.begin(), s.EEPROMBuffer.end()}; }
     // The address 16, then `reads` read commands.
     static Bytes addressThenReads(std::size_t reads) {
@@ -167,7 +166,7 @@ TEST_F(Link, BlocksAreReadWrittenAndVerifiedOrStopAtAFault) {
         start(fault.empty() || fault == "escape" || fault == "differ" ? nullptr : fault.c_str());
         Bytes image = routine == 'V' ? sampleImage() : Bytes(39, routine == 'W' ? 0xA7 : 9);
         if (fault == "differ") image.front() = image.back() = 0;
-        load(image);
+        std::copy(image.begin(), image.end(), s.EEPROMBuffer.begin());
         if (fault == "escape")
             host.onEvents = [this, write = routine == 'W'](int n) {
                 s.AbortRequested = s.AbortRequested || (write ? n == 5 : sent(0x15) == 10);
