@@ -18,7 +18,6 @@ namespace {
 
 const std::string kBase = "Kestrel Vanta Version " KV_VERSION;
 const std::string kSaveFirst = "Save advance table before opening file?";
-const std::string kSaveClosing = "Save advance table before closing file?";
 
 class Commands : public kv::test::ShellTest {
 protected:
@@ -28,16 +27,12 @@ protected:
         writeAll(dir.file(name), tableFileText(t, kv::test::kParams, type) + extra);
         return dir.file(name);
     }
-    // Opens `path` with no table shown, expecting it to succeed.
+    // Opens `path` with no table shown, expecting it shown under its file name.
     void open(const std::string& path) {
         shell.setTableShown(false);
         script.expectOpenFile(path);
-        EXPECT_TRUE(OpenTable(shell));
-        EXPECT_TRUE(script.done());
-    }
-    void expectShown(const std::string& name) {
-        EXPECT_TRUE(shell.tableShown());
-        EXPECT_EQ(shell.caption(), kBase + " - " + name);
+        EXPECT_TRUE(OpenTable(shell) && script.done() && shell.tableShown());
+        EXPECT_EQ(shell.caption(), kBase + " - " + std::filesystem::path(path).filename().string());
     }
 };
 
@@ -47,7 +42,6 @@ TEST_F(Commands, OpenShowsTheFileAndSaveWritesTheLiveTable) {
     s().EEPROMBuffer.fill(7);
     s().KickStartFlag = true;
     open(write("race.tbl", curves(10.04, 20.25)));
-    expectShown("race.tbl");
     EXPECT_TRUE(s().live.values == curves(10.04, 20.25) && s().EEPROMBuffer[0] == 0);
     // Low at one decimal, the half to even.
     EXPECT_EQ(shell.interaction + " " + s().live.text(1, 1), "RACE 21.2");
@@ -86,8 +80,8 @@ TEST_F(Commands, OpenAsksToSaveFirstAndKeepsTheTableUnlessAnotherOpens) {
     script.expectError("Canceled File Open", Button::Abort);
     for (int i = 0; i < 4; ++i)
         EXPECT_FALSE(OpenTable(shell));
-    EXPECT_TRUE(script.done() && s().live.text(1, 3) == "7.25");
-    expectShown("a.tbl");
+    EXPECT_TRUE(script.done() && s().live.text(1, 3) == "7.25" && shell.tableShown());
+    EXPECT_EQ(shell.caption(), kBase + " - a.tbl");
     // Yes and a save: written, then the other file opens.
     const std::string shown = tableFileText(s().live.values, s().params, "RACE");
     script.expectMessage(kSaveFirst, Button::Yes).expectSaveFile(dir.file("saved.tbl"));
@@ -111,8 +105,8 @@ TEST_F(Commands, OpenAsksToSaveFirstAndKeepsTheTableUnlessAnotherOpens) {
     EXPECT_EQ(s().params, before);
     script.expectOpenFile(big).expectError("Overflow", Button::Ignore);
     EXPECT_TRUE(OpenTable(shell));
-    EXPECT_EQ(s().RPMLimit, 6200); // the overflowing line is passed over
-    EXPECT_TRUE(s().RetardVal == 5 && s().TableType == "EX");
+    // The overflowing line is passed over.
+    EXPECT_EQ(std::tuple(s().RPMLimit, s().RetardVal, s().TableType), std::tuple(6200, 5, "EX"));
 }
 
 TEST_F(Commands, OpenedExTableIsLoweredToLimitsReadAfreshForItsType) {
@@ -156,7 +150,7 @@ TEST_F(Commands, SaveAsksBeforeReplacingAndAFailedSaveKeepsTableAndFile) {
     // fails keeps the table open.
     std::filesystem::permissions(old, std::filesystem::perms::owner_read);
     const auto readOnlySave = [&] {
-        script.expectMessage(kSaveClosing, Button::Yes);
+        script.expectMessage("Save advance table before closing file?", Button::Yes);
         script.expectSaveFile(old).expectMessage(question, Button::Yes);
         script.expectMessage("Error saving " + old, Button::OK);
         EXPECT_TRUE(!CloseTable(shell) && shell.tableShown());

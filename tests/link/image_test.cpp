@@ -9,7 +9,6 @@
 #include "link/usb_latency.h"
 #include "support/test_files.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -26,16 +25,6 @@ EEPROMImage encodeAll(double advance, const ModuleParameters& p, std::uint8_t b3
     return encodeImage(t, p, b36, b37);
 }
 
-ModuleParameters decodeWith(int index, std::uint8_t byte) {
-    EEPROMImage image{};
-    image.fill(57);
-    image[static_cast<std::size_t>(index)] = byte;
-    Table16x2 t;
-    ModuleParameters p;
-    decodeImage(image, t, p);
-    return p;
-}
-
 TEST(EepromImage, AdvanceBytesGoWotFirstThenLowOnTheScale) {
     Table16x2 t;
     for (int p = 1; p <= 16; ++p) {
@@ -46,19 +35,22 @@ TEST(EepromImage, AdvanceBytesGoWotFirstThenLowOnTheScale) {
     // 1, 16, 21 and 36 over 0.17578: 5.69, 91.02, 119.47, 204.8.
     EXPECT_EQ((std::vector<int>{image[0], image[15], image[16], image[31]}),
               (std::vector<int>{6, 91, 119, 205}));
-    Table16x2 back;
-    ModuleParameters p;
-    decodeImage(image, back, p);
-    EXPECT_TRUE(back(1, kWot) == 1.1 && back(16, kLow) == 36.0);
+    // Read back at a byte's precision, and each parameter and flag from its own place.
+    for (const ModuleParameters& p : {test::kParams, test::kOtherParams}) {
+        Table16x2 back;
+        ModuleParameters params;
+        decodeImage(encodeImage(t, p, 20, 0xC6), back, params);
+        EXPECT_EQ(std::tuple(back(1, kWot), back(16, kLow), params), std::tuple(1.1, 36.0, p));
+    }
     // What a byte cannot hold is refused, never limited: below 0, above 44.8, no number.
     EXPECT_EQ(encodeAll(44.8, {})[15], 255);
     for (const auto& [v, shown] :
          {std::pair{44.84, "44.84"}, {-0.05, "-0.05"}, {1e300, "1e+300"}, {NAN, "NaN"}}) {
-        back(4, kLow) = v;
-        back(5, kLow) = -1; // only the first is named
-        EXPECT_EQ(refuseUpload(back), "Cannot upload - the Low value at 1500 RPM (" +
-                                          std::string(shown) + ") is outside 0 to 44.8 degrees.");
-        EXPECT_THROW((void)encodeImage(back, {}, 0, 0), KvError);
+        t(4, kLow) = v;
+        t(5, kLow) = -1; // only the first is named
+        EXPECT_EQ(refuseUpload(t), "Cannot upload - the Low value at 1500 RPM (" +
+                                       std::string(shown) + ") is outside 0 to 44.8 degrees.");
+        EXPECT_THROW((void)encodeImage(t, {}, 0, 0), KvError);
     }
 }
 
@@ -85,9 +77,15 @@ TEST(EepromImage, ParametersAreScaledRoundedAndLimited) {
         {35, 7, kCrank, 3},     {35, 0, kCrank, 1},    {38, 58, kRpm, 5800},
         {38, 0, kRpm, 3000},    {38, 255, kRpm, 9900},
     };
-    for (const auto& [index, byte, field, value] : decoded)
-        EXPECT_EQ(decodeWith(index, static_cast<std::uint8_t>(byte)).*field, value)
-            << "byte " << index << " = " << byte;
+    for (const auto& [index, byte, field, value] : decoded) {
+        EEPROMImage image{};
+        image.fill(57);
+        image[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>(byte);
+        Table16x2 t;
+        ModuleParameters p;
+        decodeImage(image, t, p);
+        EXPECT_EQ(p.*field, value) << "byte " << index << " = " << byte;
+    }
 }
 
 TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
@@ -99,13 +97,6 @@ TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
         {{false, true, true, false}, 0x00, 0x28}};
     for (const auto& [f, module, byte] : cases)
         EXPECT_EQ(flagByte(module, {0, 0, 2, 3000, f[0], f[1], f[2], f[3]}), byte) << int(byte);
-    // Each parameter and flag comes back from its own place.
-    for (const ModuleParameters& p : {test::kParams, test::kOtherParams}) {
-        Table16x2 t;
-        ModuleParameters back;
-        decodeImage(encodeImage(t, p, 20, 0xC6), t, back);
-        EXPECT_EQ(back, p) << p.RPMLimit;
-    }
 
     // Byte 36 is the module's own; one past the angle range is replaced.
     const EEPROMImage image = encodeAll(12.5, {}, 200, 0x06);
@@ -120,8 +111,6 @@ TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
 TEST(TransferHistory, PruningKeepsTheFirstDownloadOfEachModule) {
     test::TempDir dir;
     const Table16x2 t = test::curves(5, 8, 0.5);
-    const ModuleParameters params;
-    const std::string type = "RACE";
     const std::string odd = "V1005T EX !Version: TEX\r%21";
     EEPROMImage image{};
     image.fill(0xA5);
@@ -129,38 +118,32 @@ TEST(TransferHistory, PruningKeepsTheFirstDownloadOfEachModule) {
     for (int i = 0; i < 503; ++i) {
         const auto direction = i % 3 == 2 ? TransferDirection::Upload : TransferDirection::Download;
         const std::string id = i == 1 ? odd : "VANTA 8.1 EX";
-        char time[32];
-        std::snprintf(time, sizeof time, "2026-12-%02d %02d:%02d:%02d", 1 + i / 3600, i / 60 % 60,
-                      i % 60, 0);
-        std::string name = time;
-        name[10] = '_';
-        std::replace(name.begin() + 11, name.end(), ':', '-');
-        name += std::string("_") + directionName(direction) + "_EX" + (i == 7 ? "_2" : "") + ".tbl";
+        char time[32], name[64]; // a minute apart
+        std::snprintf(time, sizeof time, "2026-12-01 %02d:%02d:00", i / 60, i % 60);
+        std::snprintf(name, sizeof name, "2026-12-01_%02d-%02d-00_%s_EX%s.tbl", i / 60, i % 60,
+                      directionName(direction), i == 7 ? "_2" : "");
         names.push_back(name);
         test::writeAll(dir.file(name),
-                       tableFileText(t, params, type) + historyLine({time, direction, id, image}));
+                       tableFileText(t, {}, "RACE") + historyLine({time, direction, id, image}));
     }
     test::writeAll(dir.file("mine.tbl"), "not an entry");
     pruneHistory(dir.path().string());
     const auto entries = listHistory(dir.path().string());
     ASSERT_EQ(entries.size(), 502u);
-    EXPECT_EQ(entries.front().fileName, names.back());
-    EXPECT_EQ(entries[500].fileName, names[1]);
-    EXPECT_TRUE(entries[500].firstOfModule);
-    EXPECT_EQ(entries[500].record.FirmwareID, odd);
-    EXPECT_EQ(entries[500].record.image, image);
-    EXPECT_EQ(entries.back().fileName, names[0]);
-    EXPECT_TRUE(entries.back().firstOfModule);
-    EXPECT_EQ(entries[499].fileName, names[3]); // the oldest of the rest removed
+    // Newest first, down to the oldest of the rest kept, then the first downloads.
+    for (const auto& [at, made] : {std::pair{0, 502}, {499, 3}, {500, 1}, {501, 0}})
+        EXPECT_EQ(std::pair(entries[at].fileName, entries[at].firstOfModule),
+                  std::pair(names[made], at >= 500))
+            << at;
+    EXPECT_EQ(std::tie(entries[500].record.FirmwareID, entries[500].record.image),
+              std::tie(odd, image));
     EXPECT_FALSE(std::filesystem::exists(dir.file(names[2])));
     EXPECT_TRUE(std::filesystem::exists(dir.file("mine.tbl")));
-    EXPECT_EQ(entries[400].TableType, "RACE");
-    EXPECT_EQ(entries[400].lowest, 5.5);
-    EXPECT_EQ(entries[400].highest, 16);
+    EXPECT_EQ(std::tuple(entries[400].TableType, entries[400].lowest, entries[400].highest),
+              std::tuple("RACE", 5.5, 16.0));
     ProgramState opened;
     ASSERT_TRUE(readTableAsOpened(opened, entries[500].path, KV_DATA_DIR));
-    EXPECT_EQ(opened.TableType, "RACE");
-    EXPECT_EQ(opened.AdvanceTable, t);
+    EXPECT_EQ(std::tuple(opened.TableType, opened.AdvanceTable), std::tuple("RACE", t));
 }
 
 TEST(PortMap, NamesNumbersAndStoredValues) {
@@ -180,46 +163,36 @@ TEST(PortMap, NamesNumbersAndStoredValues) {
     EXPECT_EQ(defaultDevice(255), "/dev/ttyS254");
 #endif
     EXPECT_EQ(parseStoredPort(" 12 "), 12);
-    for (const char* bad : {"", "3.5", "3x", "0", "256", "-1", "99999999999999999999"})
+    // The message is checked where a start-up shows it.
+    for (const char* bad : {"", "abc", "3.5", "3x", "0", "256", "-1", "99999999999999999999"})
         EXPECT_THROW((void)parseStoredPort(bad), KvError) << bad;
-    // A USB adapter whose latency timer is above 1 ms gets a note in the port frame.
-    test::TempDir sys;
-    const auto timer = sys.path() / "bus/usb-serial/devices/ttyUSB0/latency_timer";
-    std::filesystem::create_directories(timer.parent_path());
-    test::writeAll(timer.string(), "16\n");
-    const std::string note = latencyNote("/dev/ttyUSB0", sys.path().string());
-#if defined(__linux__)
-    EXPECT_EQ(note, "USB latency timer 16 ms: transfers will be slow. Set it to 1 ms (see "
-                    "docs/module-link.md).");
-#else
-    EXPECT_EQ(note, ""); // a Linux setting: elsewhere nothing is said
-#endif
-    try {
-        (void)parseStoredPort("abc");
-        ADD_FAILURE() << "abc taken for a port";
-    } catch (const KvError& e) {
-        EXPECT_EQ(e.description(), "The stored serial port \"abc\" is not a whole number.");
-    }
 }
 
-// The adapter's latency timer as sysfs gives it, under a folder standing for /sys. Only
-// Linux has one; elsewhere nothing is said whatever the folder holds.
+// The adapter's latency timer as sysfs gives it, under a folder standing for /sys: above
+// 1 ms it gets a note in the port frame. Only Linux has one; elsewhere nothing is said
+// whatever the folder holds.
 TEST(UsbLatency, ReadFromTheSystemOnLinuxOnly) {
     test::TempDir sys;
-    for (const auto& [tty, text] :
-         {std::pair{"ttyUSB0", "16"}, {"ttyUSB1", "1"}, {"ttyUSB2", "x"}}) {
-        std::filesystem::create_directories(sys.path() / "bus/usb-serial/devices" / tty);
-        test::writeAll((sys.path() / "bus/usb-serial/devices" / tty / "latency_timer").string(),
-                       text);
-    }
-    const std::string root = sys.path().string();
+    const std::string root = sys.path().string(),
+                      slow = "USB latency timer 16 ms: transfers will be slow. Set it to 1 ms "
+                             "(see docs/module-link.md).";
+    // The device; what its timer holds, nothing for a port that is no USB adapter; the note.
+    const std::tuple<const char*, const char*, std::string> cases[] = {
+        {"ttyUSB0", "16\n", slow}, {"ttyUSB1", "16", slow}, {"ttyUSB2", "1", ""},
+        {"ttyUSB3", "x", ""},      {"ttyS0", "", ""},
+    };
+    for (const auto& [tty, text, note] : cases) {
+        const auto folder = sys.path() / "bus/usb-serial/devices" / tty;
+        if (*text) std::filesystem::create_directories(folder);
+        if (*text) test::writeAll((folder / "latency_timer").string(), text);
+        const std::string device = std::string("/dev/") + tty;
 #if defined(__linux__)
-    EXPECT_EQ(latencyNote("/dev/ttyUSB0", root).substr(0, 24), "USB latency timer 16 ms:");
+        EXPECT_EQ(latencyNote(device, root), note) << tty;
 #else
-    EXPECT_EQ(usbLatencyTimerMs("/dev/ttyUSB0", root), std::nullopt);
+        EXPECT_EQ(latencyNote(device, root), "") << tty;
+        EXPECT_EQ(usbLatencyTimerMs(device, root), std::nullopt) << tty;
 #endif
-    for (const char* quiet : {"/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyS0"})
-        EXPECT_EQ(latencyNote(quiet, root), "") << quiet;
+    }
 }
 
 } // namespace

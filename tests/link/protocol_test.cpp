@@ -22,19 +22,17 @@ Bytes idReply(const std::string& text) {
     return b;
 }
 
-// The module answers the first byte it receives with `reply`, `gap` between its bytes.
-void answer(ScriptedHost& host, Bytes reply, std::chrono::milliseconds gap = 0ms) {
-    host.respond = [reply, gap, used = false](std::uint8_t) mutable {
-        return std::exchange(used, true) ? Reply{} : Reply{reply, 0ms, gap};
-    };
-}
-
-TEST(FirmwareId, RepliesReadWithoutAPrompt) {
+// The reply is read without a prompt, or goes to the error prompt, where Retry shows it
+// again and Ignore ends the routine; either within the deadline. A faulty reply keeps
+// the table type and what was read of the identification.
+TEST(FirmwareId, RepliesAreReadOrGoToTheErrorPromptWithinTheDeadline) {
     struct Case {
-        Bytes reply;
+        Bytes reply; // or else the emulator's fault, its identification "AB"
         std::string id, type;
         const char* status = "ok";
-        std::chrono::milliseconds gap{};
+        std::chrono::milliseconds gap{}; // between the reply's bytes
+        const char* fault = nullptr;
+        std::string error{}; // shown at the prompt
     };
     const std::string longId(300, 'Q'); // more than the receive buffer holds
     const Case cases[] = {
@@ -43,52 +41,35 @@ TEST(FirmwareId, RepliesReadWithoutAPrompt) {
         {idReply("v1005t ex"), "v1005t ex", "TEX", "ok", 40ms}, // trickled byte by byte
         {{0x10, 0x0D}, "", "RACE", "tidy"},                     // empty: fails silently
         {{0x00, 'X', 'Y', 0x0D}, "XY", "RACE"},                 // another first byte skipped
-        {{0x10, 'A', 0x01, 0x1F, 0x80, 0xFF, 0x7F, 0x10, 'B', 0x0D},
-         "A\x7F"
-         "B",
-         "RACE"},
+        {{0x10, 'A', 0x01, 0x1F, 0x80, 0xFF, 0x7F, 0x10, 'B', 0x0D}, "A\177B", "RACE"},
         {idReply(longId), longId, "RACE"},
+        {{0x0D, 'A', 0x0D}, "", "EX", "tidy", 0ms, nullptr, "Firmware ID - unexpected terminator."},
+        {{}, "", "EX", "tidy", 0ms, "no-echo", "Firmware ID - no command echo."},
+        {{}, "AB", "EX", "tidy", 0ms, "no-terminator", kTimeout},
+        {{0x10, 'A', 0x0D}, "A", "EX", "tidy", 600ms, nullptr, kTimeout}, // ends past the deadline
+        {Bytes(20000, 0x01), "", "EX", "tidy", 1ms, nullptr, kTimeout},   // the module never stops
     };
     for (const auto& c : cases) {
-        const std::string what = c.id.substr(0, 12);
+        SCOPED_TRACE(c.id.substr(0, 12) + " " + (c.fault ? c.fault : "") + " " + c.error);
         ScriptedHost host;
-        host.s.TableType = c.type == "TEX" ? "EX" : "TEX";
-        answer(host, c.reply, c.gap);
-        ReadFirmwareID(host);
-        EXPECT_EQ(host.s.FirmwareID, c.id) << what;
-        EXPECT_EQ(host.s.TableType + " " + status(host), c.type + " " + c.status) << what;
-        EXPECT_TRUE(host.script.prompts().empty() && host.pauses == std::vector<int>{5}) << what;
-    }
-}
-
-TEST(FirmwareId, FaultyRepliesGoToTheErrorPromptWithinTheDeadline) {
-    // The emulator's fault (its identification is "AB"), or else the reply and the gap
-    // between its bytes; the error shown; the identification kept.
-    const std::tuple<const char*, Bytes, std::chrono::milliseconds, std::string, std::string>
-        cases[] = {
-            {nullptr, {0x0D, 'A', 0x0D}, 0ms, "Firmware ID - unexpected terminator.", ""},
-            {"no-echo", {}, 0ms, "Firmware ID - no command echo.", ""},
-            {"no-terminator", {}, 0ms, kTimeout, "AB"},
-            {nullptr, {0x10, 'A', 0x0D}, 600ms, kTimeout, "A"}, // it ends after the deadline
-            {nullptr, Bytes(20000, 0x01), 1ms, kTimeout, ""},   // the module never stops talking
-        };
-    for (const auto& [fault, reply, gap, error, idKept] : cases) {
-        const std::string what = fault ? fault : error;
-        ScriptedHost host;
-        sim::ModuleModel model("AB", faults(fault));
-        if (fault)
+        sim::ModuleModel model("AB", faults(c.fault));
+        if (c.fault)
             host.useModule(model);
-        else
-            answer(host, reply, gap);
-        host.s.TableType = "EX";
-        // Retry shows the same prompt again; Abort and Ignore end the routine.
-        host.script.expectError(error, Button::Retry).expectError(error, Button::Ignore);
+        else // the reply to the first byte received
+            host.respond = [&c, used = false](std::uint8_t) mutable {
+                return std::exchange(used, true) ? Reply{} : Reply{c.reply, 0ms, c.gap};
+            };
+        // Another type before a reply read; a faulty one is to keep it.
+        host.s.TableType = !c.error.empty() ? c.type : c.type == "TEX" ? "EX" : "TEX";
+        if (!c.error.empty())
+            host.script.expectError(c.error, Button::Retry).expectError(c.error, Button::Ignore);
         ReadFirmwareID(host);
-        EXPECT_LT(host.now().time_since_epoch(), 2100ms) << what;
-        EXPECT_GE(host.now().time_since_epoch(), error == kTimeout ? 1s : 0s) << what;
         EXPECT_EQ(host.s.FirmwareID + " " + host.s.TableType + " " + status(host),
-                  idKept + " EX tidy")
-            << what;
+                  c.id + " " + c.type + " " + c.status);
+        EXPECT_LT(host.now().time_since_epoch(), 2100ms);
+        EXPECT_GE(host.now().time_since_epoch(), c.error == kTimeout ? 1s : 0s);
+        // Read at the first try, after the one pause; an unexpected prompt fails the test.
+        EXPECT_TRUE(!c.error.empty() || host.pauses == std::vector<int>{5});
     }
 }
 
@@ -98,8 +79,13 @@ struct Link : ::testing::Test {
         model->setImage(sampleImage());
         host.useModule(*model);
     }
-    void load(const Bytes& b) { std::copy(b.begin(), b.end(), s.EEPROMBuffer.begin()); }
     [[nodiscard]] Bytes buffer() const { return {s.EEPROMBuffer.begin(), s.EEPROMBuffer.end()}; }
+    // The address 16, then `reads` read commands.
+    static Bytes addressThenReads(std::size_t reads) {
+        Bytes b{0x14, 0x10, 0};
+        b.resize(3 + reads, 0x15);
+        return b;
+    }
     [[nodiscard]] long sent(std::uint8_t b) const {
         return std::count(host.sent.begin(), host.sent.end(), b);
     }
@@ -141,9 +127,7 @@ TEST_F(Link, ReadFillsTheBufferFromAddressSixteen) {
     ReadEEPROMData(host);
     EXPECT_EQ(status(host), "ok");
     EXPECT_EQ(buffer(), sampleImage());
-    Bytes expected{0x14, 0x10, 0};
-    expected.resize(3 + 39, 0x15);
-    EXPECT_EQ(host.sent, expected);
+    EXPECT_EQ(host.sent, addressThenReads(39));
     // Three pauses in the address, then two per byte: the exchange's and the block's.
     EXPECT_EQ(host.pauses, std::vector<int>(3 + 2 * 39, 5));
     EXPECT_EQ(host.captions, std::vector<std::string>{"Reading EEPROM"});
@@ -153,118 +137,91 @@ TEST_F(Link, ReadFillsTheBufferFromAddressSixteen) {
               (std::vector<int>{0, 0, 3, 5, 8, 97, 100}));
 }
 
-TEST_F(Link, ReadThatEndsEarlyFails) {
-    // Escape ends it after the current byte; a module that stops half-way times out.
-    for (const char* fault : {"", "stop-after=23"}) {
+// Every block routine over a module holding sampleImage(), whole or cut short. Escape ends
+// a read after ten bytes; it does not stop the programming of a write but cuts the
+// verification after it short. A module that stops half-way times out (answered Ignore, in a
+// verification alone Abort); a refused address ends a read or verification before any byte,
+// a refused or unanswered byte the write. A read empties the buffer first; a verification
+// counts each difference, a byte that never came, and being cut short.
+TEST_F(Link, BlocksAreReadWrittenAndVerifiedOrStopAtAFault) {
+    // The routine: Read, Verify, or Write of 0xA7 throughout; the fault; what is left; the
+    // bytes written, each by its own command, and so of the new image in the module
+    // afterwards; the bytes read; the verification errors. "differ" changes the first and the
+    // last byte of the buffer verified.
+    const std::tuple<char, std::string, const char*, long, long, int> cases[] = {
+        {'R', "escape", "tidy", 0, 10, 0},
+        {'R', "stop-after=23", "tidy", 0, 21, 0},
+        {'R', "bad-address-ack", "tidy", 0, 0, 0},
+        {'V', "differ", "ok", 0, 39, 2},
+        {'V', "stop-after=13", "tidy", 0, 11, 2},
+        {'V', "bad-address-ack", "tidy", 0, 0, 1},
+        {'W', "", "ok", 39, 39, 0},
+        {'W', "escape", "ok", 39, 1, 1},
+        {'W', "no-ack=7", "tidy", 8, 0, 0},
+        {'W', "bad-ack=3", "tidy", 4, 0, 0},
+        {'W', "bad-read=5", "ok", 39, 39, 1}};
+    for (const auto& [routine, fault, left, writes, reads, errors] : cases) {
+        SCOPED_TRACE(std::string(1, routine) + " " + fault);
         box.emplace(); // a fresh host in the same place
-        start(*fault ? fault : nullptr);
-        if (*fault)
-            host.script.expectError(kTimeout, Button::Ignore);
-        else
-            host.onEvents = [this](int) {
-                if (sent(0x15) == 10) s.AbortRequested = true;
-            };
-        ReadEEPROMData(host);
-        EXPECT_EQ(status(host), "tidy") << fault;
-        EXPECT_EQ(sent(0x15), *fault ? 21 : 10) << fault;
-    }
-}
-
-TEST_F(Link, RefusedAddressEndsTheReadOrVerificationBeforeAnyByte) {
-    start("bad-address-ack");
-    s.EEPROMBuffer.fill(9);
-    ReadEEPROMData(host);
-    EXPECT_TRUE(status(host) == "tidy" && host.script.prompts().empty());
-    EXPECT_EQ(host.sent, (Bytes{0x14, 0x10, 0}));
-    EXPECT_EQ(buffer(), Bytes(39, 0));
-
-    load(sampleImage()); // the module holds it, yet the check never passes
-    VerifyEEPROM(host);
-    EXPECT_EQ(s.VerifyErrorCount, 1);
-    EXPECT_EQ(host.sent, (Bytes{0x14, 0x10, 0, 0x14, 0x10, 0}));
-}
-
-// Escape does not stop the programming, but cuts the verification short: one more error.
-TEST_F(Link, WriteProgramsEveryByteAndVerifiesOrStopsAtAFault) {
-    // The fault; whether it succeeds; the verification errors; the bytes written, each by
-    // its own command, and so of the new image in the module afterwards; the bytes read.
-    // The time-out of no-ack is answered Ignore.
-    const std::tuple<std::string, bool, int, long, long> cases[] = {
-        {"", true, 0, 39, 39},           {"escape", true, 1, 39, 1},
-        {"no-ack=7", false, 0, 8, 0},    {"bad-ack=3", false, 0, 4, 0},
-        {"bad-read=5", true, 1, 39, 39},
-    };
-    for (const auto& [fault, ok, verifyErrors, writes, reads] : cases) {
-        box.emplace(); // a fresh host in the same place
-        start(fault.empty() || fault == "escape" ? nullptr : fault.c_str());
+        start(fault.empty() || fault == "escape" || fault == "differ" ? nullptr : fault.c_str());
+        Bytes image = routine == 'V' ? sampleImage() : Bytes(39, routine == 'W' ? 0xA7 : 9);
+        if (fault == "differ") image.front() = image.back() = 0;
+        std::copy(image.begin(), image.end(), s.EEPROMBuffer.begin());
         if (fault == "escape")
-            host.onEvents = [this](int n) { s.AbortRequested = s.AbortRequested || n == 5; };
-        load(Bytes(39, 0xA7));
-        if (fault == "no-ack=7") host.script.expectError(kTimeout, Button::Ignore);
-        WriteEEPROMData(host);
-        EXPECT_EQ(status(host), ok ? "ok" : "tidy") << fault;
-        Bytes expected = sampleImage();
-        std::fill_n(expected.begin(), writes, 0xA7);
-        EXPECT_EQ(model->image(), expected) << fault;
-        EXPECT_EQ((std::vector<long>{s.VerifyErrorCount, sent(0x16), sent(0x15),
-                                     static_cast<long>(host.captions.size())}),
-                  (std::vector<long>{verifyErrors, writes, reads, ok ? 2 : 1}))
-            << fault;
+            host.onEvents = [this, write = routine == 'W'](int n) {
+                s.AbortRequested = s.AbortRequested || (write ? n == 5 : sent(0x15) == 10);
+            };
+        if (fault.starts_with("stop") || fault.starts_with("no-ack"))
+            host.script.expectError(kTimeout, routine == 'V' ? Button::Abort : Button::Ignore);
+        if (routine == 'R') ReadEEPROMData(host);
+        if (routine == 'V') VerifyEEPROM(host);
+        if (routine == 'W') WriteEEPROMData(host);
+        EXPECT_EQ(status(host), left);
+        Bytes written = sampleImage();
+        std::fill_n(written.begin(), writes, 0xA7);
+        EXPECT_EQ(model->image(), written);
+        // A write that programmed every byte goes on to verify them.
+        const std::size_t captions = routine == 'W' && left == std::string("ok") ? 2 : 1;
+        EXPECT_EQ(std::tuple(s.VerifyErrorCount, sent(0x16), sent(0x15), host.captions.size()),
+                  std::tuple(errors, writes, reads, captions));
+        // A read or verification sends the address, then its reads alone.
+        EXPECT_TRUE(routine == 'W' || host.sent == addressThenReads(reads));
+        EXPECT_TRUE(routine != 'R' || reads > 0 || buffer() == Bytes(39, 0));
     }
-}
-
-TEST_F(Link, VerificationCountsEveryDifferenceAndATimeOut) {
-    start();
-    Bytes expected = sampleImage();
-    expected[0] ^= 1;
-    expected[38] ^= 1;
-    load(expected);
-    VerifyEEPROM(host);
-    EXPECT_EQ(s.VerifyErrorCount, 2);
-    EXPECT_EQ(status(host), "ok");
-
-    start("stop-after=13"); // the address and ten reads
-    load(sampleImage());
-    host.script.expectError(kTimeout, Button::Abort);
-    VerifyEEPROM(host);
-    EXPECT_EQ(s.VerifyErrorCount, 2); // the byte that never came, and being cut short
-    EXPECT_EQ(status(host), "tidy");
 }
 
 TEST(LineErrors, EachAsksRetryOrCancelAndTheThirdClosesThePort) {
     ScriptedHost host;
     host.setEventHandler([&](int code) { handleCommEvent(host.s, host, host.script, code); });
     host.open();
-    for (const int code : {1, 2, 7, 1001, 1003}) // ordinary events show nothing
+    for (const int code : {1, 2, 7, 1001, 1003}) // ordinary events show nothing (or fail)
         host.fire(code);
-    EXPECT_TRUE(host.script.prompts().empty());
-    const std::pair<int, std::string> errors[] = {
-        {1004, "Framing error."},           {1006, "Port hardware overrun."},
-        {1008, "Receive buffer overflow."}, {1009, "Parity error."},
-        {1010, "Transmit buffer full."},    {1011, "Device control block error."}};
-    for (const auto& [code, text] : errors) {
-        host.s.CommErrorCount = 0;
+    // The event and its text; the answer; the errors already counted; whether the port stays
+    // open, clear of what came in. Retry keeps it up to the third error in a row; Cancel
+    // closes it.
+    const std::tuple<int, std::string, Button, int, bool> errors[] = {
+        {1004, "Framing error.", Button::Retry, 0, true},
+        {1006, "Port hardware overrun.", Button::Retry, 0, true},
+        {1008, "Receive buffer overflow.", Button::Retry, 0, true},
+        {1009, "Parity error.", Button::Retry, 0, true},
+        {1010, "Transmit buffer full.", Button::Retry, 0, true},
+        {1011, "Device control block error.", Button::Retry, 0, true},
+        {1004, "Framing error.", Button::Retry, 1, true},
+        {1004, "Framing error.", Button::Retry, 2, false},
+        {1009, "Parity error.", Button::Cancel, 0, false}};
+    for (const auto& [code, text, answer, before, open] : errors) {
+        if (!host.isOpen()) host.open();
+        host.s.CommErrorCount = before;
         host.input.emplace_back(host.clock, 1);
-        host.script.expectMessage(text, Button::Retry);
+        host.script.expectMessage(text, answer);
         host.fire(code);
         const Prompt& p = host.script.last();
         EXPECT_TRUE(p.title == "Communications Error" && p.buttons == Buttons::RetryCancel &&
-                    p.icon == Icon::Critical);
-        // Retry keeps the port and clears what came in.
-        EXPECT_TRUE(host.isOpen() && host.bytesWaiting() == 0 && host.s.CommErrorCount == 1)
-            << text;
+                    p.icon == Icon::Critical && host.isOpen() == open &&
+                    (!open || host.bytesWaiting() == 0) && host.s.CommErrorCount == before + 1)
+            << text << " after " << before;
     }
-    host.script.expectMessage("Framing error.", Button::Retry)
-        .expectMessage("Framing error.", Button::Retry);
-    host.fire(1004);
-    EXPECT_TRUE(host.isOpen());
-    host.fire(1004);
-    EXPECT_FALSE(host.isOpen()); // closed at the third, whatever the answer
-    host.open();
-    host.s.CommErrorCount = 0;
-    host.script.expectMessage("Parity error.", Button::Cancel);
-    host.fire(1009);
-    EXPECT_TRUE(!host.isOpen() && host.script.done());
+    EXPECT_TRUE(host.script.done());
 }
 
 } // namespace

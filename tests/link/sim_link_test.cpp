@@ -39,27 +39,23 @@ TEST(DelayTimer, PausesTheFullTimeWhileEventsRun) {
     EXPECT_THROW(DelayTimer(2147484), KvError) << "microseconds past 32 bits";
 }
 
-TEST(SerialChannel, OpenedLineRuns56000Baud8N1) {
-    RawPty pty;
-    SerialChannel channel([&](int) { return pty.device; });
-    channel.open();
+// The line runs 56000 baud, eight data bits, no parity, one stop bit, no flow control; an
+// open that fails says why and names the port and its device.
+TEST(SerialChannel, OpensAt56000Baud8N1OrSaysWhyAndNamesTheDevice) {
+    RawPty pty, locked;
+    ::chmod(locked.device.c_str(), 0); // root's own is closed to any other user already
+    SerialChannel holder([&](int) { return pty.device; });
+    holder.open();
     // The settings as the terminal holds them, read from its other end's device.
     const int fd = ::open(pty.device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(fd, 0);
     termios2 t{};
     ASSERT_EQ(::ioctl(fd, TCGETS2, &t), 0);
     ::close(fd);
-    // Eight data bits, no parity, one stop bit, no flow control.
     EXPECT_EQ(std::tuple(t.c_ospeed, t.c_ispeed, t.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS),
                          t.c_iflag & (IXON | IXOFF)),
               std::tuple(56000u, 56000u, static_cast<tcflag_t>(CS8), 0u));
-}
 
-TEST(SerialChannel, OpeningThatFailsSaysWhyAndNamesTheDevice) {
-    RawPty pty, locked;
-    ::chmod(locked.device.c_str(), 0); // root's own is closed to any other user already
-    SerialChannel holder([&](int) { return pty.device; });
-    holder.open();
     SerialChannel channel([&](int n) {
         return n == 4 ? "/dev/kv-no-such-port" : n == 5 ? locked.device : pty.device;
     });
@@ -162,6 +158,7 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         return c;
     };
     auto* ports = frame.findChild<QComboBox*>("cboPort");
+    auto* list = frame.findChild<QComboBox*>("cboDevice");
     {
         auto c = controller();
         c->loadStoredPort();
@@ -169,9 +166,9 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         Q_EMIT ports->activated(2);
         frame.show();
         EXPECT_EQ(frame.listedDevices(), (QStringList{"/dev/ttyS2", "/dev/ttyUSB0"}));
-        EXPECT_EQ(frame.findChild<QComboBox*>("cboDevice")->count(), 3);
+        EXPECT_EQ(list->count(), 3);
         frame.setStatus("No module answered."); // a search's result goes with the choice
-        Q_EMIT frame.findChild<QComboBox*>("cboDevice")->activated(1);
+        Q_EMIT list->activated(1);
         EXPECT_TRUE(frame.findChild<QLabel*>("lblFindStatus")->isHidden());
     }
     EXPECT_EQ(value("Properties/CommPort") + " " + value("Ports/Com3") + " " + value("Ports/Com1"),
@@ -187,7 +184,8 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
     }
 
     // Find module asks each listed device: No keeps the port's device, Yes takes the one
-    // that answered, and the button is offered again after each search.
+    // that answered (so both prompts were shown), and the button is offered again after
+    // each search.
     SimProcess sim({"--id", "VANTA 8.1 EX", "--no-pace"});
     const QString found = QString::fromStdString(sim.device());
     auto c = controller();
@@ -196,7 +194,6 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
     });
     frame.hide();
     frame.show(); // the list read afresh
-    auto* list = frame.findChild<QComboBox*>("cboDevice");
     EXPECT_EQ(list->itemText(0) + "|" + list->itemText(3),
               QString::fromUtf8("Standard: /dev/ttyS2|/dev/ttyUSB0 \u2013 stored for Com3"));
     const std::string question = "Module \"VANTA 8.1 EX\" answered on " + sim.device() +
@@ -208,7 +205,6 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
         EXPECT_EQ(value("Ports/Com3"), device);
         EXPECT_TRUE(find->isEnabled());
     }
-    EXPECT_TRUE(dialogs.done());
 }
 
 // The companion's link commands as a script runs them: the reply, or the exit status of
@@ -229,7 +225,7 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
     // Advance bytes 57 then 1, 28, offset 56, retard 200, cranking 7, 20, flags, 58.
     const QString hex = QString("39").repeated(16) + QString("01").repeated(16) + "1c38c80714393a";
     // The arguments; the exit status; the start of standard output.
-    const std::tuple<QStringList, int, QString> cases[] = {
+    std::vector<std::tuple<QStringList, int, QString>> cases = {
         {{"id", "--port", port, "--json"},
          0,
          R"({"FirmwareID": "V1005T-EX \"2\"", "type": "TEX"})"},
@@ -251,20 +247,18 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
              "\", \"entries\": [{\"path\": \""},
         {{"upload", "--port", QString::fromStdString(faulty.device()), saved}, 1, ""},
         {{"upload", "--port", port, dir.filePath("none.tbl")}, 1, ""},
-        {{"upload", "--port", none, saved}, 1, ""},
-        {{"upload", "--port", quiet, saved}, 1, ""},
         {{"download", "--port", port, "-o", unwritten}, 1, ""},
-        {{"download", "--port", none, "-o", unwritten}, 1, ""},
-        {{"download", "--port", quiet, "-o", unwritten}, 1, ""},
-        {{"id", "--port", none}, 1, ""},
-        {{"id", "--port", quiet}, 1, ""},
         {{"download", "--port", "nowhere"}, 2, ""},
         {{"image", dir.filePath("none.tbl")}, 1, ""},
         {{"id"}, 2, ""},
         {{"id", "--port", "printer"}, 2, ""},
         {{"decode", hex.left(76) + "zz"}, 2, ""},
         {{"image", table, "--module", "36=256"}, 2, ""}};
-    QString out;
+    for (const QString& bad : {none, quiet}) // a port that is not there, or where nothing answers
+        cases.insert(cases.end(), {{{"upload", "--port", bad, saved}, 1, ""},
+                                   {{"download", "--port", bad, "-o", unwritten}, 1, ""},
+                                   {{"id", "--port", bad}, 1, ""}});
+    // The exit status, a blank, then standard output.
     const auto run = [&](const QStringList& args) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -272,17 +266,13 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(KV_BIN_DIR "/kestrel-vanta-cli"), args);
         p.waitForFinished(10000);
-        out = QString::fromUtf8(p.readAllStandardOutput());
-        return p.exitCode();
+        return QString::number(p.exitCode()) + " " + QString::fromUtf8(p.readAllStandardOutput());
     };
-    for (const auto& [args, status, want] : cases) {
-        const int code = run(args); // before `out` is read
-        EXPECT_EQ(QString::number(code) + " " + out.left(want.size()),
-                  QString::number(status) + " " + want)
+    for (const auto& [args, status, want] : cases)
+        EXPECT_EQ(run(args).left(2 + want.size()), QString::number(status) + " " + want)
             << args.join(' ').toStdString();
-    }
     EXPECT_FALSE(QFileInfo::exists(unwritten));
-    run({"history", "--json"});
+    const QString out = run({"history", "--json"});
     QStringList kept = out.split("\"path\": \"").mid(1);
     // The download whose file could not be written was still read from the module.
     ASSERT_EQ(kept.size(), 3) << out.toStdString();
@@ -296,7 +286,7 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
         << out.toStdString();
     EXPECT_TRUE(kept[1].contains("\"direction\": \"download\"") &&
                 kept[1].contains("\"first\": true"));
-    EXPECT_EQ(run({"diff", saved, kept[0].section('"', 0, 0)}), 0);
+    EXPECT_EQ(run({"diff", saved, kept[0].section('"', 0, 0)}).left(2), "0 ");
 
     // A history folder its user may not write: told on standard error, the download done.
     TempDir home;

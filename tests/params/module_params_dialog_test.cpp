@@ -60,10 +60,8 @@ TEST(ModuleParamsDialog, OpeningSteps) {
         {"RACE", kv::test::kOtherParams, "8 2+ 99 3000 1 4+ 2 1 x-xx"},
         {"EX", {-3}, "10 0 99 3000 5 0 1 2+ ----"},
         {"TEX", {2}, "10 0 99 3000 5 0 1 2+ ----"}};
-    for (const auto& [type, before, view] : cases) {
-        Dialog w(type, before);
-        EXPECT_EQ(w.view(), view) << type << " " << before.RPMLimit;
-    }
+    for (const auto& [type, before, view] : cases)
+        EXPECT_EQ(Dialog(type, before).view(), view) << type << " " << before.RPMLimit;
 }
 
 TEST(ModuleParamsDialog, EveryChangeTakesEffectAtOnceAndOKOnlyCloses) {
