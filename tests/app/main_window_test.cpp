@@ -26,6 +26,8 @@ TEST_F(Window, StartsWithNoTableAndItsMenusAnswer) {
     dialogs.expectMessage("", Button::OK);
     trigger("mnuAbout");
     EXPECT_EQ(dialogs.last().text.find("Orvane Kestrel Vanta Version " KV_VERSION "\n"), 0u);
+    EXPECT_NE(dialogs.last().text.find("\n\nOrvane Motor Electronics\n14 Foundry Lane\n"),
+              std::string::npos); // the contact lines after the short name
     QTest::keyClick(w->grid(), Qt::Key_Escape);
     EXPECT_TRUE(s().AbortRequested);
     trigger("mnuCloseTable"); // no table open: no question, and the maker's name goes

@@ -193,6 +193,13 @@ TEST(UsbLatency, ReadFromTheSystemOnLinuxOnly) {
         EXPECT_EQ(usbLatencyTimerMs(device, root), std::nullopt) << tty;
 #endif
     }
+#if defined(__linux__)
+    // A /dev/serial/by-id name is a link to the tty itself.
+    std::filesystem::create_directory(sys.path() / "dev");
+    test::writeAll(root + "/dev/ttyUSB0", "");
+    std::filesystem::create_symlink("dev/ttyUSB0", sys.path() / "usb-Adapter-if00-port0");
+    EXPECT_EQ(latencyNote(root + "/usb-Adapter-if00-port0", root), slow);
+#endif
 }
 
 } // namespace

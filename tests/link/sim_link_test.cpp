@@ -42,10 +42,12 @@ TEST(DelayTimer, PausesTheFullTimeWhileEventsRun) {
 // The line runs 56000 baud, eight data bits, no parity, one stop bit, no flow control; an
 // open that fails says why and names the port and its device.
 TEST(SerialChannel, OpensAt56000Baud8N1OrSaysWhyAndNamesTheDevice) {
-    RawPty pty, locked;
+    RawPty pty, locked, readOnly;
     ::chmod(locked.device.c_str(), 0); // root's own is closed to any other user already
+    ::chmod(readOnly.device.c_str(), 0644);
     SerialChannel holder([&](int) { return pty.device; });
     holder.open();
+    EXPECT_EQ(holder.lowLatency(), SerialChannel::LowLatency::Refused); // a pty has no such mode
     // The settings as the terminal holds them, read from its other end's device.
     const int fd = ::open(pty.device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(fd, 0);
@@ -57,7 +59,8 @@ TEST(SerialChannel, OpensAt56000Baud8N1OrSaysWhyAndNamesTheDevice) {
               std::tuple(56000u, 56000u, static_cast<tcflag_t>(CS8), 0u));
 
     SerialChannel channel([&](int n) {
-        return n == 4 ? "/dev/kv-no-such-port" : n == 5 ? locked.device : pty.device;
+        const std::string odd[] = {"/dev/kv-no-such-port", locked.device, readOnly.device};
+        return n >= 4 ? odd[n - 4] : pty.device;
     });
     const auto refused = [&](int port, const char* why) {
         channel.setPort(port);
@@ -74,7 +77,8 @@ TEST(SerialChannel, OpensAt56000Baud8N1OrSaysWhyAndNamesTheDevice) {
     };
     EXPECT_TRUE(refused(4, "does not exist"));
     EXPECT_TRUE(refused(1, "is in use"));
-    EXPECT_EQ(asOrdinaryUser([&] { return refused(5, "must be in the dialout group") ? 0 : 2; }),
+    const char* dialout = "must be in the dialout group"; // unreadable, or readable only
+    EXPECT_EQ(asOrdinaryUser([&] { return refused(5, dialout) && refused(6, dialout) ? 0 : 2; }),
               0);
 }
 
@@ -173,6 +177,7 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
     }
     EXPECT_EQ(value("Properties/CommPort") + " " + value("Ports/Com3") + " " + value("Ports/Com1"),
               "3 /dev/ttyUSB0 ");
+    EXPECT_EQ(PortSettings(ini).deviceFor(1), "/dev/ttyS0"); // a port with no device of its own
     state.CommPort = 1;
     controller()->loadStoredPort();
     EXPECT_EQ(QString("%1 %2 ").arg(state.CommPort).arg(ports->currentIndex()) + frame.device(),
