@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The curve data section and the table file around it.
+#include "base/companion_folder.h"
 #include "base/errors.h"
 #include "files/curve_data.h"
 #include "files/table_file.h"
@@ -153,4 +154,26 @@ TEST(TableFile, ParameterLinesAreReadByTheirRules) {
         {{"!CrankRevs: 1e400"}, "0 0 2 5700 1010 RACE Overflow"}};
     for (const auto& [lines, want] : cases)
         EXPECT_EQ(read(lines), want) << (lines.empty() ? "none" : lines.front());
+}
+
+// The companion files are beside the program, or where the install of its system put them.
+TEST(CompanionFolder, BesideTheProgramOrWhereTheInstallPutThem) {
+    TempDir dir;
+    const auto at = [&](const char* rel) {
+        return std::filesystem::weakly_canonical(dir.path() / rel).string();
+    };
+    for (const char* folder :
+         {"a/bin", "u/bin", "u/share/kestrel-vanta", "m/Contents/MacOS", "m/Contents/Resources"})
+        std::filesystem::create_directories(dir.path() / folder);
+    for (const char* marked : {"a/bin", "u/share/kestrel-vanta", "m/Contents/Resources"})
+        kv::test::writeAll(at(marked) + "/Vanta_Chart.oc2", "");
+    using L = InstallLayout;
+    const std::tuple<const char*, L, const char*> cases[] = {
+        {"a/bin", L::Unix, "a/bin"},
+        {"u/bin", L::Unix, "u/share/kestrel-vanta"},
+        {"m/Contents/MacOS", L::MacBundle, "m/Contents/Resources"},
+        {"u/bin", L::MacBundle, "u/bin"},
+        {"u/bin", L::Windows, "u/bin"}};
+    for (const auto& [program, layout, found] : cases)
+        EXPECT_EQ(companionFolder(at(program), layout), at(found)) << program;
 }
