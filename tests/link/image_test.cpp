@@ -144,6 +144,16 @@ TEST(TransferHistory, PruningKeepsTheFirstDownloadOfEachModule) {
     ProgramState opened;
     ASSERT_TRUE(readTableAsOpened(opened, entries[500].path, KV_DATA_DIR));
     EXPECT_EQ(std::tuple(opened.TableType, opened.AdvanceTable), std::tuple("RACE", t));
+
+    // Transfers within one second are numbered on, whatever their direction; newest first.
+    const std::string second = dir.file("second");
+    using D = TransferDirection;
+    for (const auto d : {D::Download, D::Upload, D::Download})
+        ASSERT_TRUE(keepTransfer(second, {d, t, {}, "RACE", "VANTA 8.1 EX", image}, 1796000000));
+    std::string order;
+    for (const auto& e : listHistory(second))
+        order += e.fileName.substr(19) + " ";
+    EXPECT_EQ(order, "_download_EX_3.tbl _upload_EX_2.tbl _download_EX.tbl ");
 }
 
 TEST(PortMap, NamesNumbersAndStoredValues) {
