@@ -111,27 +111,37 @@ TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
 TEST(TransferHistory, PruningKeepsTheFirstDownloadOfEachModule) {
     test::TempDir dir;
     const Table16x2 t = test::curves(5, 8, 0.5);
-    const std::string odd = "V1005T EX !Version: TEX\r%21";
+    const std::string odd = "V1005T EX !Version: TEX\r%21!";
     EEPROMImage image{};
     image.fill(0xA5);
     std::vector<std::string> names;
+    test::writeAll(dir.file("mine.tbl"), "not an entry");
+    // A minute apart from 1 pm; the newest kept as a transfer is, which prunes the rest.
     for (int i = 0; i < 503; ++i) {
         const auto direction = i % 3 == 2 ? TransferDirection::Upload : TransferDirection::Download;
-        const std::string id = i == 1 ? odd : "VANTA 8.1 EX";
-        char time[32], name[64]; // a minute apart
-        std::snprintf(time, sizeof time, "2026-12-01 %02d:%02d:00", i / 60, i % 60);
-        std::snprintf(name, sizeof name, "2026-12-01_%02d-%02d-00_%s_EX%s.tbl", i / 60, i % 60,
+        const std::string id = i == 1 ? odd : i == 401 ? "V1005T EX" : "VANTA 8.1 EX";
+        char time[32], name[64];
+        std::snprintf(time, sizeof time, "2026-12-01 %02d:%02d:00", 13 + i / 60, i % 60);
+        std::snprintf(name, sizeof name, "2026-12-01_%02d-%02d-00_%s_EX%s.tbl", 13 + i / 60, i % 60,
                       directionName(direction), i == 7 ? "_2" : "");
         names.push_back(name);
-        test::writeAll(dir.file(name),
-                       tableFileText(t, {}, "RACE") + historyLine({time, direction, id, image}));
+        if (i < 502) {
+            test::writeAll(dir.file(name), tableFileText(t, {}, "RACE") +
+                                               historyLine({time, direction, id, image}));
+            continue;
+        }
+        std::tm tm{};
+        tm.tm_year = 126, tm.tm_mon = 11, tm.tm_mday = 1, tm.tm_hour = 21, tm.tm_min = 22;
+        tm.tm_isdst = -1;
+        EXPECT_TRUE(keepTransfer(dir.path().string(), {direction, t, {}, "RACE", id, image},
+                                 std::mktime(&tm)));
     }
-    test::writeAll(dir.file("mine.tbl"), "not an entry");
-    pruneHistory(dir.path().string());
     const auto entries = listHistory(dir.path().string());
     ASSERT_EQ(entries.size(), 502u);
-    // Newest first, down to the oldest of the rest kept, then the first downloads.
-    for (const auto& [at, made] : {std::pair{0, 502}, {499, 3}, {500, 1}, {501, 0}})
+    EXPECT_EQ(entries[0].record.time, "2026-12-01 21:22:00");
+    // Newest first, down to the oldest of the rest kept, then the first downloads; a module
+    // whose first transfer was an upload has none.
+    for (const auto& [at, made] : {std::pair{0, 502}, {101, 401}, {499, 3}, {500, 1}, {501, 0}})
         EXPECT_EQ(std::pair(entries[at].fileName, entries[at].firstOfModule),
                   std::pair(names[made], at >= 500))
             << at;
