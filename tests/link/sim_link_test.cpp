@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -281,6 +282,8 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
     QStringList kept = out.split("\"path\": \"").mid(1);
     // The download whose file could not be written was still read from the module.
     ASSERT_EQ(kept.size(), 3) << out.toStdString();
+    EXPECT_FALSE(QJsonDocument::fromJson(out.mid(2).toUtf8()).isNull()) << out.toStdString();
+    EXPECT_TRUE(run({"history"}).contains(QRegularExpression("  download  TEX  0\\.0\\.\\.[1-9]")));
     EXPECT_TRUE(kept[0].contains("\"direction\": \"download\"") &&
                 kept[0].contains("\"first\": false"));
     kept.removeFirst();
