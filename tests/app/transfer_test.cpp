@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Download and upload through the real menu commands, the real serial adapter and the
 // module emulator on a pseudo-terminal, with scripted answers.
+#include "files/curve_data.h"
 #include "files/table_file.h"
 #include "link/protocol.h"
 #include "link/transfer_history.h"
@@ -274,12 +275,13 @@ TEST(Upload, SendsTheTableAsEditedAndCarriesTheModulesOwnBytes) {
 TEST(CompareWithModule, ShowsTheModuleOverTheOpenTableAndChangesNothing) {
     const std::tuple<const char*, const char*, bool, std::string> cases[] = {
         {kExId, "", true, "Module VANTA 8.1 EX: "},
+        {kRaceId, "", true, "Module VANTA 8.1 RACE: "},
         {kRaceId, "", false, "No advance table is open to compare with the module."},
         {kRaceId, "noisy-read=45", true,
          "Reading the module failed - its data differed between two reads. Check the cable."}};
     for (const auto& [id, fault, open, message] : cases) {
         SCOPED_TRACE(message);
-        Bench b(id, QStringList{"--image", imageHex(40)} +
+        Bench b(id, QStringList{"--image", imageHex(255)} +
                         (*fault ? QStringList{"--fault", fault} : QStringList()));
         if (open) {
             kv::test::showTable(*b.w, "RACE", kv::test::curves(10.0, 10.0, 0));
@@ -308,9 +310,14 @@ TEST(CompareWithModule, ShowsTheModuleOverTheOpenTableAndChangesNothing) {
         EXPECT_EQ(text.rfind(message, 0), 0u) << text;
         EXPECT_NE(text.find("RPMLimit: 6000 -> 5700"), std::string::npos) << text;
         EXPECT_EQ(kept[0].record.direction, TransferDirection::Download);
+        // The module's values within the limits of its type, as kept and as drawn.
+        const Table16x2 limits = *readCurveFile(b.dir.file("Vanta_EX_Max.dat"));
         const Table16x2 module = readTableFile(kept[0].path)->values;
-        for (int p : {1, 6, 16})
-            EXPECT_EQ(b.w->chart()->referenceSeries(kWot)->at(p - 1).y(), module(p, kWot));
+        for (int p : {1, 6, 16}) {
+            const double want = id == kExId ? limits(p, kWot) : 44.8;
+            EXPECT_EQ(module(p, kWot), want);
+            EXPECT_EQ(b.w->chart()->referenceSeries(kWot)->at(p - 1).y(), want);
+        }
         b.run("mnuCompareModule"); // chosen again, it ends the comparison
         EXPECT_FALSE(b.w->comparing());
     }
