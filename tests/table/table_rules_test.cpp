@@ -136,6 +136,10 @@ TEST(GridEdit, SpreadsheetBlocksSplitIntoRowsAndCells) {
     using Rows = std::vector<std::vector<std::string>>;
     EXPECT_EQ(std::tuple(b.separator, b.decimalComma, b.rows),
               std::tuple(';', true, Rows{{"1,5", "2"}, {""}, {"3", "4;5\""}}));
+    EXPECT_EQ(splitTextBlock("7\t8\t").rows, (Rows{{"7", "8", ""}})); // no line end at all
+    // A block lands from its first number.
+    ProgramState s;
+    EXPECT_EQ(pasteTextBlock(s, splitTextBlock("Low\t5\t6"), 1, 1), (CellRange{1, 2, 1, 3}));
     // Commas that separate cells, group thousands or come twice are no decimal commas.
     for (const char* t : {"1,2", "1.000,5\t2", "1,2,3;4"})
         EXPECT_FALSE(splitTextBlock(t).decimalComma) << t;
