@@ -98,6 +98,7 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         {csv + "RetardVal,3\n", "\"RetardVal\" given twice"},
         {csv + "Colour,red\n", "unknown name \"Colour\""},
         {csv.substr(csv.find(',') + 1), "line 1 must hold the 16 WOT values"},
+        {"1," + csv, "line 1 must hold the 16 WOT values"},
         {"abc" + csv.substr(3), "\"WOT\" 1 must be a finite number, not \"abc\""},
         {"1e999" + csv.substr(3), "finite"},
         {"45" + csv.substr(3), "Cannot write - the WOT value at 0 RPM"},
