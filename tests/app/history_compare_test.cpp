@@ -177,9 +177,7 @@ TEST_F(History, RevertReopensTheSavedFile) {
     const std::string path = open("t.tbl");
     const EditSnapshot opened = takeSnapshot(s());
     ASSERT_TRUE(revert->isEnabled());
-    dialogs.clear();
-    revert->trigger(); // unchanged: reopened without a question
-    EXPECT_TRUE(dialogs.prompts().empty());
+    revert->trigger(); // unchanged: reopened without a question (an unscripted one fails)
     s().params.RetardVal = 1; // a parameter alone differs from the file: asked all the same
     dialogs.expectMessage("Save advance table before reverting?", Button::Cancel)
         .expectMessage("Save advance table before reverting?", Button::No);
