@@ -55,7 +55,7 @@ const std::string kDocument =
 // that is no finite number or one the module cannot hold, is refused and nothing written.
 // image refuses a table file holding such an advance.
 TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
-    writeAll(dir.file("in.json"), kDocument);
+    writeAll(dir.file("in.json"), "\n " + kDocument);
     ASSERT_EQ(cli("write in.json -o t.tbl"), 0) << err;
     EXPECT_EQ(cli("show t.tbl --json"), 0);
     EXPECT_EQ(out, kDocument + "\n");

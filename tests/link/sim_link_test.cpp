@@ -179,6 +179,10 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
     EXPECT_EQ(value("Properties/CommPort") + " " + value("Ports/Com3") + " " + value("Ports/Com1"),
               "3 /dev/ttyUSB0 ");
     EXPECT_EQ(PortSettings(ini).deviceFor(1), "/dev/ttyS0"); // a port with no device of its own
+    PortSettings(ini).setLastFolder("/srv/tunes");           // for the file dialogs' next start
+    EXPECT_EQ(PortSettings(ini).lastFolder(), "/srv/tunes");
+    progress.setCaption(std::string(80, 'W')); // a caption wider than the least width
+    EXPECT_GE(progress.width(), progress.fontMetrics().horizontalAdvance(progress.title()));
     state.CommPort = 1;
     controller()->loadStoredPort();
     EXPECT_EQ(QString("%1 %2 ").arg(state.CommPort).arg(ports->currentIndex()) + frame.device(),

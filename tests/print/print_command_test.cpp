@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sys/wait.h>
 
 using namespace kv;
@@ -47,17 +48,20 @@ TEST(PrintCli, BothPagesOfATableFileInOnePdfWithOrWithoutADisplay) {
     const std::string table = dir.file("t.tbl"), pdf = dir.file("report.pdf");
     writeAll(table, tableFileText(curves(20, 10), {}, "RACE"));
     const std::string noDisplay =
-        "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb '" KV_BIN_DIR;
+        "env -u DISPLAY -u WAYLAND_DISPLAY LC_ALL=en_US.UTF-8 QT_QPA_PLATFORM=xcb '" KV_BIN_DIR;
     const auto run = [&](const std::string& command) {
         return WEXITSTATUS(std::system((command + " 2>'" + dir.file("err") + "'").c_str()));
     };
-    for (const std::string env : {"'" KV_BIN_DIR, noDisplay.c_str()}) {
+    for (const std::string env : {"LC_ALL=en_US.UTF-8 '" KV_BIN_DIR, noDisplay.c_str()}) {
         ASSERT_EQ(run(env + "/kestrel-vanta-cli' print '" + table + "' -o '" + pdf +
                       "' --comment 'SN 7 Größe'"),
                   0)
             << readAll(dir.file("err"));
         expectOnPage(pdf, 1,
                      {"Orvane Vanta Ignition Module Data Printed: ", "Comment: SN 7 Größe"});
+        // The locale's short date and long time (with seconds), without a time zone.
+        EXPECT_TRUE(std::regex_search(
+            pdfPageText(pdf, 1), std::regex(R"(Printed: \d+/\d+/\d\d \d+:\d\d:\d\d [AP]M\n)")));
         expectOnPage(pdf, 2, {"Comment: SN 7 Größe", "WOT 21.0 22.0 23.0", "Low 11.0 12.0"});
         EXPECT_EQ(pdfPageText(pdf, 3), "");
     }
