@@ -89,13 +89,15 @@ TEST_F(Window, KeysReachTheCommandsAndTheStatusBarShowsTheTableItsLimitsAndTheMo
     auto* type = w->findChild<QLabel*>("lblTableType");
     EXPECT_FALSE(type->isVisible() || w->action("mnuEditCopy")->isEnabled()); // no table yet
 
-    s().ExMaxTable.fill(30);
+    s().ExMaxTable = kv::test::curves(30, 25, 0); // WOT's limits 30, Low's 25
     s().FirmwareID = "VANTA 8.1 EX";
     kv::test::showTable(*w, "EX", kv::test::curves(10, 5));
     EXPECT_TRUE(type->isVisible() && type->text() == "EX table");
     EXPECT_EQ(w->findChild<QLabel*>("lblModuleId")->text(), "Module: VANTA 8.1 EX");
     EXPECT_TRUE(w->grid()->toolTip().contains("Shift+F10"));
-    EXPECT_EQ(w->chart()->limitSeries(kLow)->at(15).y(), 30);
+    EXPECT_EQ(std::pair(w->chart()->limitSeries(kLow)->at(15).y(),
+                        w->chart()->limitSeries(kLow)->name().toStdString()),
+              std::pair(25.0, std::string("Low MAP limit")));
 
     // Shift+F10 and the menu key open the pop-up; the Edit menu runs its commands.
     w->grid()->setCurrentCell(2, 3);
