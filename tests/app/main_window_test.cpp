@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/help_viewer.h"
+#include "link/ui/link_controller.h"
 #include "table/ui/grid_editing.h"
 #include "window_fixture.h"
 
@@ -98,6 +99,10 @@ TEST_F(Window, KeysReachTheCommandsAndTheStatusBarShowsTheTableItsLimitsAndTheMo
     EXPECT_EQ(std::pair(w->chart()->limitSeries(kLow)->at(15).y(),
                         w->chart()->limitSeries(kLow)->name().toStdString()),
               std::pair(25.0, std::string("Low MAP limit")));
+    Q_EMIT w->link().searchingChanged(true); // Find module asks the devices: no transfer
+    for (const char* name : {"mnuDownload", "mnuUpload", "mnuCompareModule"})
+        EXPECT_FALSE(w->action(name)->isEnabled()) << name;
+    Q_EMIT w->link().searchingChanged(false);
 
     // Shift+F10 and the menu key open the pop-up; the Edit menu runs its commands.
     w->grid()->setCurrentCell(2, 3);
