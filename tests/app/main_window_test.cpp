@@ -92,8 +92,9 @@ TEST_F(Window, KeysReachTheCommandsAndTheStatusBarShowsTheTableItsLimitsAndTheMo
 
     s().ExMaxTable = kv::test::curves(30, 25, 0); // WOT's limits 30, Low's 25
     s().FirmwareID = "VANTA 8.1 EX";
-    kv::test::showTable(*w, "EX", kv::test::curves(10, 5));
-    EXPECT_TRUE(type->isVisible() && type->text() == "EX table");
+    kv::test::showTable(*w, "TEX", kv::test::curves(10, 5));
+    EXPECT_TRUE(type->isVisible() && type->text() == "TEX table" &&
+                type->toolTip().contains("its TEX limit"));
     EXPECT_EQ(w->findChild<QLabel*>("lblModuleId")->text(), "Module: VANTA 8.1 EX");
     EXPECT_TRUE(w->grid()->toolTip().contains("Shift+F10"));
     EXPECT_EQ(std::pair(w->chart()->limitSeries(kLow)->at(15).y(),
