@@ -161,8 +161,9 @@ TEST(Download, AFailedDownloadLeavesNoTable) {
         bool offered = escape;
         if (escape)
             duringProgress(*b.w, "Reading EEPROM", [&] {
-                offered = b.w->action("mnuDownload")->isEnabled() ||
-                          b.w->action("mnuUpload")->isEnabled() || b.w->portFrame()->isEnabled();
+                offered = b.w->portFrame()->isEnabled();
+                for (const char* item : {"mnuDownload", "mnuUpload", "mnuHistory"})
+                    offered = offered || b.w->action(item)->isEnabled();
                 b.w->mnuDownload_Click(); // a second start is refused at once
                 QTest::keyClick(b.w.get(), Qt::Key_Escape);
             });
