@@ -16,10 +16,8 @@ Bytes sampleImage() {
 }
 
 Bytes idReply(const std::string& text) {
-    Bytes b(text.size() + 2, 0x10);
-    std::copy(text.begin(), text.end(), b.begin() + 1);
-    b.back() = 0x0D;
-    return b;
+    const std::string reply = "\x10" + text + "\r";
+    return {reply.begin(), reply.end()};
 }
 
 // The reply is read without a prompt, or goes to the error prompt, where Retry shows it
@@ -73,7 +71,9 @@ TEST(FirmwareId, RepliesAreReadOrGoToTheErrorPromptWithinTheDeadline) {
     }
 }
 
+// A module holding sampleImage(), without faults unless a test starts another.
 struct Link : ::testing::Test {
+    void SetUp() override { start(); }
     void start(const char* fault = nullptr) {
         model = std::make_unique<sim::ModuleModel>("TEST", faults(fault));
         model->setImage(sampleImage());
@@ -96,7 +96,6 @@ struct Link : ::testing::Test {
 };
 
 TEST_F(Link, AddressGoesLowByteFirstAndReadsStepOnWithThePortOpen) {
-    start();
     SetEEPROMAddress(host, 52);
     EXPECT_EQ(status(host), "ok");
     EXPECT_EQ(ReadEEPROM(host), sampleImage()[36]);
@@ -111,7 +110,6 @@ TEST_F(Link, AddressGoesLowByteFirstAndReadsStepOnWithThePortOpen) {
 TEST_F(Link, PortThatGoesAwayNeverEndsInSuccess) {
     // The port goes away under the exchange (a line error answered Cancel, a resize):
     // every later operation fails. Abort ends at once; ignoring them all is no success.
-    start();
     host.onEvents = [this](int) { host.close(); };
     host.script.expectError("Port is not open.", Button::Abort);
     SetEEPROMAddress(host, 16);
@@ -123,7 +121,6 @@ TEST_F(Link, PortThatGoesAwayNeverEndsInSuccess) {
 }
 
 TEST_F(Link, ReadFillsTheBufferFromAddressSixteen) {
-    start();
     ReadEEPROMData(host);
     EXPECT_EQ(status(host), "ok");
     EXPECT_EQ(buffer(), sampleImage());

@@ -152,14 +152,13 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
     ScriptedDialogs dialogs;
     ProgressFrame progress;
     PortSelectFrame frame;
-    const auto controller = [&] {
+    // The standard device of Com3 is reported too: it is listed once, as the standard.
+    const auto controller = [&](std::vector<SerialDevice> devices = {{"/dev/ttyS2", "", ""},
+                                                                     {"/dev/ttyUSB0", "", ""}}) {
         auto c = std::make_unique<LinkController>(state, dialogs, progress,
                                                   std::make_unique<PortSettings>(ini));
         c->attachPortFrame(frame);
-        // The standard device of Com3 is reported too: it is listed once, as the standard.
-        c->setDeviceSource([] {
-            return std::vector<SerialDevice>{{"/dev/ttyS2", "", ""}, {"/dev/ttyUSB0", "", ""}};
-        });
+        c->setDeviceSource([devices] { return devices; });
         return c;
     };
     auto* ports = frame.findChild<QComboBox*>("cboPort");
@@ -198,10 +197,7 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
     // each search.
     SimProcess sim({"--id", "VANTA 8.1 EX", "--no-pace"});
     const QString found = QString::fromStdString(sim.device());
-    auto c = controller();
-    c->setDeviceSource([&] {
-        return std::vector<SerialDevice>{{"/dev/kv-none", "", ""}, {found, "", ""}};
-    });
+    auto c = controller({{"/dev/kv-none", "", ""}, {found, "", ""}});
     frame.hide();
     frame.show(); // the list read afresh
     EXPECT_EQ(list->itemText(0) + "|" + list->itemText(3),
