@@ -11,10 +11,7 @@
 #include <sys/wait.h>
 
 using namespace kv;
-using kv::test::curves;
-using kv::test::readAll;
-using kv::test::TempDir;
-using kv::test::writeAll;
+using namespace kv::test;
 namespace fs = std::filesystem;
 
 namespace {
