@@ -21,10 +21,9 @@ protected:
     // Runs the companion with `args`, a shell command line, in the test folder: its exit
     // status, with what it printed in out and err.
     int cli(const std::string& args) {
-        const int raw =
-            std::system(("cd '" + dir.path().string() + "' && '" KV_BIN_DIR "/kestrel-vanta-cli' " +
-                         args + " >out 2>err")
-                            .c_str());
+        const std::string command =
+            "cd '" + dir.path().string() + "' && '" KV_BIN_DIR "/kestrel-vanta-cli' " + args;
+        const int raw = std::system((command + " >out 2>err").c_str());
         out = readAll(dir.file("out"));
         err = readAll(dir.file("err"));
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -295,23 +295,17 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
 
     // A history folder its user may not write: told on standard error, the download done.
     TempDir home;
-    std::filesystem::create_directory(home.path() / "data");
-    const std::string device = sim.device();
+    const std::string data = home.file("data"), device = sim.device();
+    std::filesystem::create_directory(data);
+    ::chmod(data.c_str(), 0555); // the mode stays when the folder is given to the user
     ::chmod(device.c_str(), 0666);
-    const int status = asOrdinaryUser(
-        [&] {
-            ::chmod((home.path() / "data").c_str(), 0555);
-            return std::system(("XDG_DATA_HOME='" + home.file("data") +
-                                "' '" KV_BIN_DIR "/kestrel-vanta-cli' download --port " + device +
-                                " -o '" + home.file("m.tbl") + "' 2>'" + home.file("err") + "'")
-                                   .c_str());
-        },
-        &home);
-    EXPECT_EQ(status, 0);
+    const std::string download = "XDG_DATA_HOME='" + data +
+                                 "' '" KV_BIN_DIR "/kestrel-vanta-cli' download --port " + device +
+                                 " -o '" + home.file("m.tbl") + "' 2>'" + home.file("err") + "'";
+    EXPECT_EQ(asOrdinaryUser([&] { return std::system(download.c_str()); }, &home), 0);
     EXPECT_EQ(readAll(home.file("err")), "Firmware ID: V1005T-EX \"2\"\nWarning: the transfer "
                                          "could not be kept in the history folder " +
-                                             home.file("data") +
-                                             "/KestrelVanta/Kestrel_Vanta_Main/history\n");
+                                             data + "/KestrelVanta/Kestrel_Vanta_Main/history\n");
     EXPECT_TRUE(std::filesystem::exists(home.file("m.tbl")));
 }
 
