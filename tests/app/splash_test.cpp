@@ -51,10 +51,8 @@ TEST(Splash, ShowsTheBrandingFileOrTheDefaultsAndReportsWhatIsWrongWithIt) {
         EXPECT_TRUE(dialogs.done());
         const QFont f = splash.companyLabel()->font();
         EXPECT_EQ(splash.companyLabel()->text(), QString::fromUtf8(company));
-        EXPECT_EQ(QStringLiteral("%1 %2%3%4")
-                      .arg(f.family())
-                      .arg(f.pointSizeF())
-                      .arg(f.bold() ? " bold" : "", f.italic() ? " italic" : ""),
+        EXPECT_EQ(f.family() + " " + QString::number(f.pointSizeF()) + (f.bold() ? " bold" : "") +
+                      (f.italic() ? " italic" : ""),
                   font);
         std::string shown;
         for (const std::string& line : b.ContactLines)

@@ -11,10 +11,7 @@
 #include <sys/wait.h>
 
 using namespace kv;
-using kv::test::curves;
-using kv::test::readAll;
-using kv::test::TempDir;
-using kv::test::writeAll;
+using namespace kv::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -24,10 +21,9 @@ protected:
     // Runs the companion with `args`, a shell command line, in the test folder: its exit
     // status, with what it printed in out and err.
     int cli(const std::string& args) {
-        const int raw =
-            std::system(("cd '" + dir.path().string() + "' && '" KV_BIN_DIR "/kestrel-vanta-cli' " +
-                         args + " >out 2>err")
-                            .c_str());
+        const std::string command =
+            "cd '" + dir.path().string() + "' && '" KV_BIN_DIR "/kestrel-vanta-cli' " + args;
+        const int raw = std::system((command + " >out 2>err").c_str());
         out = readAll(dir.file("out"));
         err = readAll(dir.file("err"));
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -57,8 +53,6 @@ const std::string kDocument =
 TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
     writeAll(dir.file("in.json"), "\n " + kDocument);
     ASSERT_EQ(cli("write in.json -o t.tbl"), 0) << err;
-    EXPECT_EQ(cli("show t.tbl --json"), 0);
-    EXPECT_EQ(out, kDocument + "\n");
     ASSERT_EQ(cli("show t.tbl --csv"), 0);
     const std::string csv = out;
     EXPECT_EQ(csv, "0.1,0.30000000000000004,11.11111111111111,-0,5,6,7,8,9,10,11,12,13,14,15,"
@@ -71,7 +65,7 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
     for (char c : csv)
         sheet += c == ',' ? ";" : c == '.' ? "," : c == '\n' ? ";;\r\n" : std::string(1, c);
     sheet.replace(sheet.find("True"), 4, "\"TRUE\"");
-    for (const std::string& text : {csv, sheet + ";;\r\n"}) {
+    for (const std::string& text : {"\n " + kDocument, csv, sheet + ";;\r\n"}) {
         writeAll(dir.file("in.csv"), text);
         ASSERT_EQ(cli("write in.csv -o c.tbl"), 0) << err;
         EXPECT_EQ(cli("show c.tbl --json"), 0);
@@ -102,10 +96,8 @@ TEST_F(Cli, WriteTakesOnlyWhatReadsBack) {
         {"abc" + csv.substr(3), "\"WOT\" 1 must be a finite number, not \"abc\""},
         {"1e999" + csv.substr(3), "finite"},
         {"45" + csv.substr(3), "Cannot write - the WOT value at 0 RPM"},
-        {csv.substr(0, csv.find("-5")) + "-6" + csv.substr(csv.find("-5") + 2),
-         "\"RearOffset\" must be a whole number from -5 to 5"},
-        {csv.substr(0, csv.find("True")) + "yes" + csv.substr(csv.find("True") + 4),
-         "\"FixedLimFlag\" must be True or False"},
+        {with("-5", "-6", csv), "\"RearOffset\" must be a whole number from -5 to 5"},
+        {with("True", "yes", csv), "\"FixedLimFlag\" must be True or False"},
     };
     for (const auto& [json, why] : refused) {
         writeAll(dir.file("in.json"), json);

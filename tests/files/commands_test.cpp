@@ -10,9 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace kv;
-using kv::test::curves;
-using kv::test::readAll;
-using kv::test::writeAll;
+using namespace kv::test;
 
 namespace {
 

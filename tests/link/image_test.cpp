@@ -54,7 +54,9 @@ TEST(EepromImage, AdvanceBytesGoWotFirstThenLowOnTheScale) {
     }
 }
 
-TEST(EepromImage, ParametersAreScaledRoundedAndLimited) {
+// The parameters are scaled, rounded and limited; the flag byte keeps the module's bits and
+// its own byte is carried.
+TEST(EepromImage, ParametersAndFlagsInTheirBytes) {
     using Field = std::int16_t ModuleParameters::*;
     constexpr Field kOffset = &ModuleParameters::RearOffset, kRetard = &ModuleParameters::RetardVal,
                     kCrank = &ModuleParameters::CrankRevs, kRpm = &ModuleParameters::RPMLimit;
@@ -86,9 +88,7 @@ TEST(EepromImage, ParametersAreScaledRoundedAndLimited) {
         decodeImage(image, t, p);
         EXPECT_EQ(p.*field, value) << "byte " << index << " = " << byte;
     }
-}
 
-TEST(EepromImage, FlagByteKeepsTheModulesBitsAndItsOwnByteIsCarried) {
     // The flags FixedLim, SelEEPROMTbl, RetardEnable, KickStart; the module's byte; the result.
     const std::tuple<std::array<bool, 4>, std::uint8_t, std::uint8_t> cases[] = {
         {{false, false, false, false}, 0xFF, 0xC6},

@@ -152,14 +152,13 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
     ScriptedDialogs dialogs;
     ProgressFrame progress;
     PortSelectFrame frame;
-    const auto controller = [&] {
+    // The standard device of Com3 is reported too: it is listed once, as the standard.
+    const auto controller = [&](std::vector<SerialDevice> devices = {{"/dev/ttyS2", "", ""},
+                                                                     {"/dev/ttyUSB0", "", ""}}) {
         auto c = std::make_unique<LinkController>(state, dialogs, progress,
                                                   std::make_unique<PortSettings>(ini));
         c->attachPortFrame(frame);
-        // The standard device of Com3 is reported too: it is listed once, as the standard.
-        c->setDeviceSource([] {
-            return std::vector<SerialDevice>{{"/dev/ttyS2", "", ""}, {"/dev/ttyUSB0", "", ""}};
-        });
+        c->setDeviceSource([devices] { return devices; });
         return c;
     };
     auto* ports = frame.findChild<QComboBox*>("cboPort");
@@ -198,10 +197,7 @@ TEST(PortSetup, ChoicesAreStoredAndABadStoredValueIsRefused) {
     // each search.
     SimProcess sim({"--id", "VANTA 8.1 EX", "--no-pace"});
     const QString found = QString::fromStdString(sim.device());
-    auto c = controller();
-    c->setDeviceSource([&] {
-        return std::vector<SerialDevice>{{"/dev/kv-none", "", ""}, {found, "", ""}};
-    });
+    auto c = controller({{"/dev/kv-none", "", ""}, {found, "", ""}});
     frame.hide();
     frame.show(); // the list read afresh
     EXPECT_EQ(list->itemText(0) + "|" + list->itemText(3),
@@ -283,42 +279,33 @@ TEST(CliLink, EveryCommandAgainstTheEmulator) {
             << args.join(' ').toStdString();
     EXPECT_FALSE(QFileInfo::exists(unwritten));
     const QString out = run({"history", "--json"});
-    QStringList kept = out.split("\"path\": \"").mid(1);
+    const QStringList kept = out.split("\"path\": \"").mid(1);
     // The download whose file could not be written was still read from the module.
     ASSERT_EQ(kept.size(), 3) << out.toStdString();
     EXPECT_FALSE(QJsonDocument::fromJson(out.mid(2).toUtf8()).isNull()) << out.toStdString();
     EXPECT_TRUE(run({"history"}).contains(QRegularExpression("  download  TEX  0\\.0\\.\\.[1-9]")));
-    EXPECT_TRUE(kept[0].contains("\"direction\": \"download\"") &&
-                kept[0].contains("\"first\": false"));
-    kept.removeFirst();
-    EXPECT_TRUE(
-        kept[0].contains(QRegularExpression(R"(_upload_TEX(_\d+)?\.tbl", "time")")) &&
-        kept[0].contains("\"direction\": \"upload\", \"FirmwareID\": \"V1005T-EX \\\"2\\\"\", "
-                         "\"type\": \"TEX\""))
-        << out.toStdString();
-    EXPECT_TRUE(kept[1].contains("\"direction\": \"download\"") &&
-                kept[1].contains("\"first\": true"));
-    EXPECT_EQ(run({"diff", saved, kept[0].section('"', 0, 0)}).left(2), "0 ");
+    // Newest first: that download, the upload, then the module's first download.
+    const char* entries[] = {R"("direction": "download".*"first": false)",
+                             R"(_upload_TEX(_\d+)?\.tbl", "time".*"direction": "upload", )"
+                             R"("FirmwareID": "V1005T-EX \\"2\\"", "type": "TEX")",
+                             R"("direction": "download".*"first": true)"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(kept[i].contains(QRegularExpression(entries[i]))) << out.toStdString();
+    EXPECT_EQ(run({"diff", saved, kept[1].section('"', 0, 0)}).left(2), "0 ");
 
     // A history folder its user may not write: told on standard error, the download done.
     TempDir home;
-    std::filesystem::create_directory(home.path() / "data");
-    const std::string device = sim.device();
+    const std::string data = home.file("data"), device = sim.device();
+    std::filesystem::create_directory(data);
+    ::chmod(data.c_str(), 0555); // the mode stays when the folder is given to the user
     ::chmod(device.c_str(), 0666);
-    const int status = asOrdinaryUser(
-        [&] {
-            ::chmod((home.path() / "data").c_str(), 0555);
-            return std::system(("XDG_DATA_HOME='" + home.file("data") +
-                                "' '" KV_BIN_DIR "/kestrel-vanta-cli' download --port " + device +
-                                " -o '" + home.file("m.tbl") + "' 2>'" + home.file("err") + "'")
-                                   .c_str());
-        },
-        &home);
-    EXPECT_EQ(status, 0);
+    const std::string download = "XDG_DATA_HOME='" + data +
+                                 "' '" KV_BIN_DIR "/kestrel-vanta-cli' download --port " + device +
+                                 " -o '" + home.file("m.tbl") + "' 2>'" + home.file("err") + "'";
+    EXPECT_EQ(asOrdinaryUser([&] { return std::system(download.c_str()); }, &home), 0);
     EXPECT_EQ(readAll(home.file("err")), "Firmware ID: V1005T-EX \"2\"\nWarning: the transfer "
                                          "could not be kept in the history folder " +
-                                             home.file("data") +
-                                             "/KestrelVanta/Kestrel_Vanta_Main/history\n");
+                                             data + "/KestrelVanta/Kestrel_Vanta_Main/history\n");
     EXPECT_TRUE(std::filesystem::exists(home.file("m.tbl")));
 }
 

@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Print Table as the menu runs it, offscreen, on a stand-in printer; and the
 // command-line companion's print. The PDF is read back with pdftotext.
-#include "app/ui/main_window.h"
+#include "app/window_fixture.h"
 #include "files/table_file.h"
 #include "print/ui/report_printer.h"
 #include "support/pdf_text.h"
-#include "support/scripted_dialogs.h"
-#include "support/test_files.h"
-#include "table/ui/advance_chart.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>
@@ -37,6 +34,8 @@ void expectOnPage(const std::string& pdf, int page, std::initializer_list<const 
     for (const char* line : lines)
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
 }
+
+using PrintTableMenu = WindowTest; // the window shown over a folder of its own
 
 } // namespace
 
@@ -71,35 +70,31 @@ TEST(PrintCli, BothPagesOfATableFileInOnePdfWithOrWithoutADisplay) {
               std::string::npos);
 }
 
-TEST(PrintTable, PrintsBothPagesOrSaysWhyNot) {
-    TempDir dir;
-    dir.copyAllData();
-    ScriptedDialogs script;
-    MainWindow w(defaultBranding(), &script, QString::fromStdString(dir.path().string()));
+TEST_F(PrintTableMenu, PrintsBothPagesOrSaysWhyNot) {
     auto* printers = new FakePrinters;
-    w.setPrinters(std::unique_ptr<PrinterSeam>(printers));
+    w->setPrinters(std::unique_ptr<PrinterSeam>(printers));
     // No printer: the error prompt, and no question about a comment.
-    script.expectError("No printer is installed. Install one, or choose Print to File (PDF) "
-                       "under Print Setup.",
-                       Button::Abort);
-    w.action("mnuPrintTable")->trigger();
-    w.action("mnuPrintSetup")->trigger();
+    dialogs.expectError("No printer is installed. Install one, or choose Print to File (PDF) "
+                        "under Print Setup.",
+                        Button::Abort);
+    w->action("mnuPrintTable")->trigger();
+    w->action("mnuPrintSetup")->trigger();
     EXPECT_EQ(printers->setups, 1);
 
     // A printer that cannot write: Retry tries again, Abort gives up.
     printers->pdf = dir.file("missing/report.pdf");
-    script.expectInput("Serial number or comment?", std::nullopt)
+    dialogs.expectInput("Serial number or comment?", std::nullopt)
         .expectError("Error saving " + printers->pdf, Button::Retry)
         .expectError("", Button::Abort);
-    w.action("mnuPrintTable")->trigger();
-    EXPECT_TRUE(script.done() && script.prompts()[1].title == "Optional Information Entry");
+    w->action("mnuPrintTable")->trigger();
+    EXPECT_TRUE(dialogs.done() && dialogs.prompts()[1].title == "Optional Information Entry");
 
     // A printer set to print to a file gets both pages, the chart without its label.
-    w.chart()->showValueLabelAt(1, 3);
+    w->chart()->showValueLabelAt(1, 3);
     printers->pdf = dir.file("report.pdf");
-    script.expectInput("Serial number or comment?", "SN 0042");
-    w.action("mnuPrintTable")->trigger();
-    EXPECT_TRUE(script.done() && !w.chart()->valueLabelVisible());
+    dialogs.expectInput("Serial number or comment?", "SN 0042");
+    w->action("mnuPrintTable")->trigger();
+    EXPECT_TRUE(dialogs.done() && !w->chart()->valueLabelVisible());
     expectOnPage(printers->pdf, 1,
                  {"Orvane Vanta Ignition Module Data Printed: ", "Serial/Comment: SN 0042",
                   "Advance Curves"});

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/test_files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -88,14 +89,9 @@ int asOrdinaryUser(const std::function<int()>& body, const TempDir* dir) {
 #endif
 
 void TempDir::copyData(std::initializer_list<const char*> names) const {
-    for (const char* n : names)
-        std::filesystem::copy_file(std::filesystem::path(KV_DATA_DIR) / n, m_path / n,
-                                   std::filesystem::copy_options::overwrite_existing);
-}
-
-void TempDir::copyAllData() const {
     for (auto& e : std::filesystem::directory_iterator(KV_DATA_DIR))
-        if (e.is_regular_file())
+        if (e.is_regular_file() && (names.size() == 0 || std::count(names.begin(), names.end(),
+                                                                    e.path().filename().string())))
             std::filesystem::copy_file(e.path(), m_path / e.path().filename(),
                                        std::filesystem::copy_options::overwrite_existing);
 }

@@ -22,9 +22,10 @@ public:
     [[nodiscard]] std::string file(const std::string& name) const {
         return (m_path / name).string();
     }
-    // Copies companion files from the source data folder into this folder.
+    // Copies companion files from the source data folder into this folder: those named,
+    // or all of them.
     void copyData(std::initializer_list<const char*> names) const;
-    void copyAllData() const;
+    void copyAllData() const { copyData({}); }
 
 private:
     std::filesystem::path m_path;

@@ -15,7 +15,7 @@ const std::string kHead = "Kestrel Vanta chart template 1\n";
 const std::string kUtf8Head = "\xEF\xBB\xBF" + kHead; // a byte-order mark: UTF-8 texts
 } // namespace
 
-TEST(ChartTemplate, KeysOverlayTheBaseInAnyTextConvention) {
+TEST(ChartTemplate, KeysOverlayTheBaseInAnyTextConventionOrAllAreRefused) {
     ChartLook base, want;
     base.header = want.header = "Base header";
     want.y.max = 50.5;
@@ -37,13 +37,10 @@ TEST(ChartTemplate, KeysOverlayTheBaseInAnyTextConvention) {
         const auto t = parseChartTemplate(text);
         EXPECT_EQ(t.look.header + "|" + t.look.series[0].legend + t.error, header + "|L") << text;
     }
-}
 
-TEST(ChartTemplate, RefusedTemplatesSayWhyAndChangeNothing) {
-    ChartLook base;
-    base.header = "kept";
+    // Refused templates say why and change nothing.
     // clang-format off
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<const char*, const char*> refused[] = {
         {"headr = x", "unknown key \"headr\""},    {"header", "expected \"key = value\""},
         {"header = a\nheader = b", "line 3: \"header\" is given twice"},
         {"header = ", "\"header\" must be a text"}, {"header = a\x01z", "must be a text"},
@@ -55,7 +52,7 @@ TEST(ChartTemplate, RefusedTemplatesSayWhyAndChangeNothing) {
         {"series1.width = 0", "0.5 to 10"},         {"series2.marker = -1", "0 to 30"},
         {"legend = middle", "top, bottom"}};
     // clang-format on
-    for (const auto& [text, why] : cases) {
+    for (const auto& [text, why] : refused) {
         const auto r = parseChartTemplate(kHead + text + "\n", base);
         EXPECT_NE(r.error.find(why), std::string::npos) << text << " -> " << r.error;
         EXPECT_TRUE(!r.ok && r.look == base) << text; // all or nothing, even after good lines

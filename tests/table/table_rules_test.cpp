@@ -110,8 +110,9 @@ TEST(DragRules, PixelsStepsLimitsAndPicks) {
 }
 
 // A clip whose extents reach far past the grid, or that is shorter than its extents say,
-// writes only the data cells it covers and leaves every other cell as it was.
-TEST(GridEdit, PasteTrimsAClipToTheGridAndToWhatItHolds) {
+// writes only the data cells it covers and leaves every other cell as it was; a block of
+// spreadsheet text is split into rows and cells first.
+TEST(GridEdit, PasteTrimsAClipToTheGridAndSplitsSpreadsheetBlocks) {
     ProgramState s;
     s.live.values.fill(1);
     CopyChartToGrid(s);
@@ -128,17 +129,14 @@ TEST(GridEdit, PasteTrimsAClipToTheGridAndToWhatItHolds) {
     EXPECT_EQ(text(2, 14) + text(2, 15) + text(2, 16), "1.0|5|6|");
     EXPECT_EQ(std::tuple(s.live.value(kWot, 16), s.live.value(kLow, 2), s.live.value(kWot, 2)),
               std::tuple(6.0, 8.0, 1.0));
-}
 
-// Text from a spreadsheet: rows, cells, which commas are decimal points, and the numbers.
-TEST(GridEdit, SpreadsheetBlocksSplitIntoRowsAndCells) {
+    // Text from a spreadsheet: rows, cells, which commas are decimal points, and the numbers.
     const TextBlock b = splitTextBlock("1,5;2\r\n\r3;\"4;5\"\"\"\r\n");
     using Rows = std::vector<std::vector<std::string>>;
     EXPECT_EQ(std::tuple(b.separator, b.decimalComma, b.rows),
               std::tuple(';', true, Rows{{"1,5", "2"}, {""}, {"3", "4;5\""}}));
     EXPECT_EQ(splitTextBlock("7\t8\t").rows, (Rows{{"7", "8", ""}})); // no line end at all
     // A block lands from its first number.
-    ProgramState s;
     EXPECT_EQ(pasteTextBlock(s, splitTextBlock("Low\t5\t6"), 1, 1), (CellRange{1, 2, 1, 3}));
     // Commas that separate cells, group thousands or come twice are no decimal commas.
     for (const char* t : {"1,2", "1.000,5\t2", "1,2,3;4"})
