@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/help_viewer.h"
+#include "app/ui/qt_dialogs.h"
 #include "link/ui/link_controller.h"
 #include "table/ui/grid_editing.h"
 #include "window_fixture.h"
 
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QTimer>
 #include <filesystem>
 #include <tuple>
 
@@ -124,8 +127,10 @@ TEST_F(Window, KeysReachTheCommandsAndTheStatusBarShowsTheTableItsLimitsAndTheMo
     auto* help = w->findChild<HelpViewer*>("helpViewer");
     ASSERT_TRUE(help && help->isVisible());
     EXPECT_EQ(help->sections()->count(), 17);
-    help->findBox()->setText("Shift+F10");
-    EXPECT_TRUE(help->findNext());
+    EXPECT_EQ(help->sections()->item(1)->text(), "1. Advance tables and their limits");
+    help->findBox()->setText("Shift+F10"); // three times in the text: the fourth Find wraps
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(help->findNext()) << i;
     QInputDialog modify;
     modify.setWindowTitle("Modify Selection");
     EXPECT_EQ(helpSectionFor(&modify), "modify");
@@ -133,4 +138,22 @@ TEST_F(Window, KeysReachTheCommandsAndTheStatusBarShowsTheTableItsLimitsAndTheMo
     dialogs.expectMessage("Save advance table before closing file?", Button::No);
     trigger("mnuCloseTable");
     EXPECT_FALSE(type->isVisible() || w->chart()->limitSeries(kLow));
+}
+
+// The file dialog hands back a typed name that does not exist (the program then says "File
+// not found."), and keeps the folder it ended in for the next one.
+TEST(QtFileDialogs, HandBackATypedNameAndKeepItsFolder) {
+    kv::test::TempDir dir;
+    QString kept;
+    QtDialogs dialogs(nullptr);
+    dialogs.setFolderStore([&] { return kept; }, [&](const QString& f) { kept = f; }, {});
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->fileMode(), QFileDialog::AnyFile); // else Qt refuses the name itself
+        d->selectFile(QString::fromStdString(dir.file("typed.tbl")));
+        d->fileMode() == QFileDialog::AnyFile ? static_cast<QDialog*>(d)->accept() : d->reject();
+    });
+    EXPECT_EQ(dialogs.openFile("Open Table", "Table files|*.tbl"), dir.file("typed.tbl"));
+    EXPECT_EQ(kept.toStdString(), dir.path().string());
 }
