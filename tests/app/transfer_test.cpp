@@ -8,6 +8,7 @@
 #include "link/ui/history_folder.h"
 #include "link/ui/port_select_frame.h"
 #include "link/ui/progress_frame.h"
+#include "table/numbers.h"
 #include "table/ui/edit_history.h"
 #include "window_fixture.h"
 
@@ -110,9 +111,13 @@ TEST(Download, TheModulesTableIsShownAsDownloadedDataWithinTheLimitsOfItsType) {
         EXPECT_EQ(kept[0].record.image, b.s().EEPROMBuffer);
         EXPECT_EQ(readTableFile(kept[0].path)->values, b.s().live.values);
         // File > History..., Enter: the entry opened after the save question.
-        b.w->setHistoryDialogHook([](QDialog& d) {
-            QTimer::singleShot(
-                0, &d, [&d] { QTest::keyClick(d.findChild<QTreeWidget*>(), Qt::Key_Return); });
+        std::string listed; // the newest entry's direction and values as the list shows them
+        b.w->setHistoryDialogHook([&listed](QDialog& d) {
+            QTimer::singleShot(0, &d, [&d, &listed] {
+                const QTreeWidgetItem* row = d.findChild<QTreeWidget*>()->topLevelItem(0);
+                listed = (row->text(1) + " " + row->text(4)).toStdString();
+                QTest::keyClick(d.findChild<QTreeWidget*>(), Qt::Key_Return);
+            });
         });
         b.dialogs.expectMessage("Save advance table before opening file?", Button::No);
         b.run("mnuHistory");
@@ -120,6 +125,8 @@ TEST(Download, TheModulesTableIsShownAsDownloadedDataWithinTheLimitsOfItsType) {
                                                     " - History: downloaded " +
                                                         kept[0].record.time + " from " + id);
         EXPECT_FALSE(b.w->action("mnuRevertTable")->isEnabled()); // no file of the user's
+        EXPECT_EQ(listed,
+                  "Downloaded " + format1(kept[0].lowest) + " to " + format1(kept[0].highest));
     }
     // Now with a table open, it asks to save it first: Cancel keeps it and sends nothing.
     // Without the limit file of the module's type, no table is left.
