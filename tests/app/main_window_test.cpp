@@ -92,12 +92,14 @@ TEST_F(Window, KeysReachTheCommandsAndTheStatusBarShowsTheTableItsLimitsAndTheMo
         EXPECT_EQ(w->action(name)->shortcut(), QKeySequence(key)) << name;
     auto *type = w->findChild<QLabel*>("lblTableType"),
          *module = w->findChild<QLabel*>("lblModuleId");
-    EXPECT_FALSE(type->isVisible() || module->isVisible() || w->action("mnuEditCopy")->isEnabled());
+    QAction* spreadsheet = w->action("mnuPasteFromSpreadsheet");
+    EXPECT_FALSE(type->isVisible() || module->isVisible() || spreadsheet->isEnabled() ||
+                 w->action("mnuEditCopy")->isEnabled());
 
     s().ExMaxTable = kv::test::curves(30, 25, 0); // WOT's limits 30, Low's 25
     s().FirmwareID = "VANTA 8.1 EX";
     kv::test::showTable(*w, "TEX", kv::test::curves(10, 5));
-    EXPECT_TRUE(type->isVisible() && type->text() == "TEX table" &&
+    EXPECT_TRUE(type->isVisible() && type->text() == "TEX table" && spreadsheet->isEnabled() &&
                 type->toolTip().contains("its TEX limit"));
     EXPECT_EQ(module->text(), "Module: VANTA 8.1 EX");
     EXPECT_TRUE(w->grid()->toolTip().contains("Shift+F10"));
@@ -131,9 +133,15 @@ TEST_F(Window, KeysReachTheCommandsAndTheStatusBarShowsTheTableItsLimitsAndTheMo
     help->findBox()->setText("Shift+F10"); // three times in the text: the fourth Find wraps
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(help->findNext()) << i;
-    QInputDialog modify;
-    modify.setWindowTitle("Modify Selection");
-    EXPECT_EQ(helpSectionFor(&modify), "modify");
+    // F1 in a prompt opens the help at a section the help file has.
+    const std::string html = kv::test::readAll(dir.file("Kestrel_Vanta_Help.html"));
+    for (const char* prompt : {"New Table", "frmModParams", "Modify Selection", "Open File",
+                               "Compare With", "Optional Information"}) {
+        QInputDialog d;
+        d.setObjectName(prompt);
+        const std::string section = helpSectionFor(&d).toStdString();
+        EXPECT_TRUE(!section.empty() && html.find("id=\"" + section + "\"") != html.npos) << prompt;
+    }
 
     dialogs.expectMessage("Save advance table before closing file?", Button::No);
     trigger("mnuCloseTable");
@@ -156,4 +164,6 @@ TEST(QtFileDialogs, HandBackATypedNameAndKeepItsFolder) {
     });
     EXPECT_EQ(dialogs.openFile("Open Table", "Table files|*.tbl"), dir.file("typed.tbl"));
     EXPECT_EQ(kept.toStdString(), dir.path().string());
+    // With no folder used yet, a program folder the user may not write is passed over.
+    EXPECT_EQ(kv::test::asOrdinaryUser([] { return fileDialogFolder({}, "/usr") == "/usr"; }), 0);
 }
